@@ -2,8 +2,8 @@
 // characters and its conversion to the C-level character layer.
 #pragma once
 
-#include "vx_OCErrorLevels.h"
 #include "voc_charPolarity.h"
+#include "vx_OCErrorLevels.h"
 
 #include <string>
 
@@ -38,7 +38,7 @@ protected:
     explicit Errors(const std::wstring& message) : vx_OCErrorLevel(message) {}
 };
 
-#define VX_OC_DEFS_ERROR(Name, Number)                                                         \
+#define VX_OC_DEFS_ERROR(Name, Number)                                                             \
     VX_OC_DECLARE_ERROR(vxOCDefs, Name, Errors, Number, const std::wstring&, std::wstring())
 VX_OC_DEFS_ERROR(BadParams, 0x10005e00);
 VX_OC_DEFS_ERROR(BadImage, 0x10005e01);

@@ -9,8 +9,7 @@
 
 // One archive level of an error class. Self names the level (Self::className_ is
 // the name reported by vxArchive::UnknownVersion); Next is the level archived after it.
-template <class Self, class Base, class Next = Base>
-class vx_OCErrorLevel : public Base {
+template <class Self, class Base, class Next = Base> class vx_OCErrorLevel : public Base {
 public:
     using Base::Base;
     void dispatchSerialize(vxArchive& ar) override {
@@ -43,16 +42,16 @@ public:
 
 // Declares a concrete error class Scope::Name with its message constructor, its
 // archive name, and its private factory and load-time registration.
-#define VX_OC_DECLARE_ERROR(Scope, Name, Base, Number, MessageArg, MessageDefault)            \
-    class Scope::Name : public vx_OCConcreteError<Scope::Name, Scope::Base, Number> {         \
-    public:                                                                                    \
-        static constexpr const char* className_ = #Scope "::" #Name;                          \
-        explicit Name(MessageArg message = MessageDefault) : vx_OCConcreteError(message) {}   \
-        Name(const Name&) = default;                                                           \
-        Name& operator=(const Name&) = default;                                                \
-                                                                                               \
-    private:                                                                                   \
-        friend struct vx_OCErrorRegistry;                                                      \
-        static vxPersistent* make();                                                           \
-        static const vx_Instantiator sExemplar;                                                \
+#define VX_OC_DECLARE_ERROR(Scope, Name, Base, Number, MessageArg, MessageDefault)                 \
+    class Scope::Name : public vx_OCConcreteError<Scope::Name, Scope::Base, Number> {              \
+    public:                                                                                        \
+        static constexpr const char* className_ = #Scope "::" #Name;                               \
+        explicit Name(MessageArg message = MessageDefault) : vx_OCConcreteError(message) {}        \
+        Name(const Name&) = default;                                                               \
+        Name& operator=(const Name&) = default;                                                    \
+                                                                                                   \
+    private:                                                                                       \
+        friend struct vx_OCErrorRegistry;                                                          \
+        static vxPersistent* make();                                                               \
+        static const vx_Instantiator sExemplar;                                                    \
     }

@@ -8,8 +8,10 @@ struct vx_OCErrorRegistry {
     template <class E> static vxPersistent* make() { return new E; }
 };
 
-#define VX_OC_REGISTER_ERROR(Class)                                                            \
-    vxPersistent* Class::make() { return vx_OCErrorRegistry::make<Class>(); }                 \
+#define VX_OC_REGISTER_ERROR(Class)                                                                \
+    vxPersistent* Class::make() {                                                                  \
+        return vx_OCErrorRegistry::make<Class>();                                                  \
+    }                                                                                              \
     const vx_Instantiator Class::sExemplar(typeid(Class), &Class::make)
 
 VX_OC_REGISTER_ERROR(vxOCDefs::BadParams);
@@ -31,7 +33,9 @@ VX_OC_REGISTER_ERROR(vx_OCExtractDefs::vx_OCExtractError);
 #undef VX_OC_REGISTER_ERROR
 
 namespace {
-bool isLegalPolarity(long value) { return value == 1 || value == 2 || value == 4; }
+bool isLegalPolarity(long value) {
+    return value == 1 || value == 2 || value == 4;
+}
 } // namespace
 
 void vfConvertPolarity(vxOCDefs::Polarity in, voc_charPolarity& out) {

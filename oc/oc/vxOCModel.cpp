@@ -7,12 +7,13 @@
 
 const vx_Instantiator vxOCModel::sExemplar(typeid(vxOCModel), &vxOCModel::make);
 
-vxPersistent* vxOCModel::make() { return new vxOCModel; }
+vxPersistent* vxOCModel::make() {
+    return new vxOCModel;
+}
 
 vxOCModel::vxOCModel(long key, const vxPelBuffer_const<unsigned char>& image,
                      const vxPelBuffer_const<unsigned char>& mask, const vxPelRect& imageArea,
-                     CharType charType, const std::wstring& name,
-                     const std::wstring& description)
+                     CharType charType, const std::wstring& name, const std::wstring& description)
     : key_(key), charType_(charType), name_(name), description_(description),
       imageArea_(imageArea) {
     model_(image, mask);

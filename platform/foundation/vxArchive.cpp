@@ -15,7 +15,8 @@ constexpr unsigned long kMaxClassNameLength = 1024;
 
 std::wstring widen(const char* s) {
     std::wstring w;
-    for (; *s; ++s) w.push_back(static_cast<unsigned char>(*s));
+    for (; *s; ++s)
+        w.push_back(static_cast<unsigned char>(*s));
     return w;
 }
 } // namespace
@@ -39,7 +40,8 @@ vxArchive::~vxArchive() {
 }
 
 void vxArchive::writeTo(std::ostream& out) const {
-    out.write(reinterpret_cast<const char*>(buf_.data()), static_cast<std::streamsize>(buf_.size()));
+    out.write(reinterpret_cast<const char*>(buf_.data()),
+              static_cast<std::streamsize>(buf_.size()));
     if (!out) throw Error(L"Could not write the archive to the stream");
 }
 
@@ -77,7 +79,9 @@ void vxArchive::markVisited_(const void* obj, const std::type_info& level) {
     visited_levels_.insert({obj, std::type_index(level)});
 }
 
-void vxArchive::beginOperation_() { ++depth_; }
+void vxArchive::beginOperation_() {
+    ++depth_;
+}
 
 void vxArchive::endOperation_() {
     if (--depth_ == 0) visited_levels_.clear();
@@ -139,7 +143,8 @@ void vxArchive::serializePointer(vxPersistent*& p) {
     std::string name(length, '\0');
     transfer(name.data(), length);
     std::unique_ptr<vxPersistent> made(vf_MakeRegistered(name.c_str()));
-    if (!made) throw UnknownClass(L"Archive holds an object of unknown class " + widen(name.c_str()));
+    if (!made)
+        throw UnknownClass(L"Archive holds an object of unknown class " + widen(name.c_str()));
 
     // Entered in the table before loading so that the object may refer to itself.
     // A shared object is owned by the archive's reference from here on; any other
@@ -168,10 +173,12 @@ vxArchive& operator||(vxArchive& ar, std::wstring& s) {
     ar.transferCount(n, 4);
     if (ar.isLoading()) {
         std::wstring loaded(n, L'\0');
-        for (auto& c : loaded) ar || c;
+        for (auto& c : loaded)
+            ar || c;
         s.swap(loaded);
     } else {
-        for (wchar_t c : s) ar || c;
+        for (wchar_t c : s)
+            ar || c;
     }
     return ar;
 }

@@ -80,18 +80,17 @@ public:
                                   const char* className);
 
     template <class T>
-        requires std::is_arithmetic_v<T> || std::is_same_v<T, wchar_t>
+    requires std::is_arithmetic_v<T> || std::is_same_v<T, wchar_t>
     void transferScalar(T& v) {
         unsigned char raw[sizeof(T)];
         if (loading_) {
             transfer(raw, sizeof raw);
-            std::make_unsigned_t<std::conditional_t<std::is_floating_point_v<T>,
-                                                    std::conditional_t<sizeof(T) == 4, uint32_t,
-                                                                       uint64_t>,
-                                                    std::conditional_t<std::is_same_v<T, bool>,
-                                                                       uint8_t, T>>>
+            std::make_unsigned_t<std::conditional_t<
+                std::is_floating_point_v<T>, std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>,
+                std::conditional_t<std::is_same_v<T, bool>, uint8_t, T>>>
                 u = 0;
-            for (size_t i = 0; i < sizeof(T); ++i) u |= decltype(u)(raw[i]) << (8 * i);
+            for (size_t i = 0; i < sizeof(T); ++i)
+                u |= decltype(u)(raw[i]) << (8 * i);
             if constexpr (std::is_same_v<T, bool>) {
                 if (u > 1) throw BadData(L"Archive holds an invalid boolean");
                 v = u != 0;
@@ -99,13 +98,14 @@ public:
                 std::memcpy(&v, &u, sizeof(T));
             }
         } else {
-            std::conditional_t<sizeof(T) == 1, uint8_t,
-                               std::conditional_t<sizeof(T) == 2, uint16_t,
-                                                  std::conditional_t<sizeof(T) == 4, uint32_t,
-                                                                     uint64_t>>>
+            std::conditional_t<
+                sizeof(T) == 1, uint8_t,
+                std::conditional_t<sizeof(T) == 2, uint16_t,
+                                   std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>>>
                 u;
             std::memcpy(&u, &v, sizeof(T));
-            for (size_t i = 0; i < sizeof(T); ++i) raw[i] = static_cast<unsigned char>(u >> (8 * i));
+            for (size_t i = 0; i < sizeof(T); ++i)
+                raw[i] = static_cast<unsigned char>(u >> (8 * i));
             transfer(raw, sizeof raw);
         }
     }
@@ -137,8 +137,8 @@ private:
 
 // Primitives.
 template <class T>
-    requires std::is_arithmetic_v<T> || std::is_same_v<T, wchar_t>
-vxArchive& operator||(vxArchive& ar, T& v) {
+requires std::is_arithmetic_v<T> || std::is_same_v<T, wchar_t> vxArchive& operator||(vxArchive& ar,
+                                                                                     T& v) {
     ar.transferScalar(v);
     return ar;
 }
@@ -149,7 +149,7 @@ vxArchive& operator||(vxArchive& ar, vxPersistent& obj);
 
 // Enumerations travel as unsigned long; loading accepts only values in [lo, hi].
 template <class E>
-    requires std::is_enum_v<E>
+requires std::is_enum_v<E>
 void vf_SerializeEnum(vxArchive& ar, E& e, long lo, long hi) {
     unsigned long v = static_cast<unsigned long>(e);
     ar || v;
@@ -167,10 +167,12 @@ template <class T> vxArchive& operator||(vxArchive& ar, std::vector<T>& v) {
     ar.transferCount(n, 1);
     if (ar.isLoading()) {
         std::vector<T> loaded(n);
-        for (auto& e : loaded) ar || e;
+        for (auto& e : loaded)
+            ar || e;
         v.swap(loaded);
     } else {
-        for (auto& e : v) ar || e;
+        for (auto& e : v)
+            ar || e;
     }
     return ar;
 }
@@ -189,9 +191,9 @@ template <class T> vxArchive& operator||(vxArchive& ar, vxPtrHandle<T>& h) {
     return ar;
 }
 template <class T> vxArchive& operator||(vxArchive& ar, vxPtrHandle_const<T>& h) {
-    vxPersistent* p =
-        ar.isStoring() ? const_cast<vxPersistent*>(static_cast<const vxPersistent*>(h.get()))
-                       : nullptr;
+    vxPersistent* p = ar.isStoring()
+                          ? const_cast<vxPersistent*>(static_cast<const vxPersistent*>(h.get()))
+                          : nullptr;
     ar.serializePointer(p);
     if (ar.isLoading()) {
         T* t = dynamic_cast<T*>(p);

@@ -65,7 +65,9 @@ void vxExceptionWithString::dispatchSerialize(vxArchive& ar) {
     setVisited(ar, typeid(vxExceptionWithString));
 }
 
-void vxExceptionWithString::message_(std::wostream& os) const { os << text_; }
+void vxExceptionWithString::message_(std::wostream& os) const {
+    os << text_;
+}
 
 vxStatusError::vxStatusError(long status)
     : vx_ExceptionImpl(L"C-level call failed with status 0x" +
@@ -95,7 +97,9 @@ Converters& converters() {
 }
 } // namespace
 
-bool vfIsFailureStatus(long status) { return (static_cast<uint32_t>(status) & 0x80000000u) != 0; }
+bool vfIsFailureStatus(long status) {
+    return (static_cast<uint32_t>(status) & 0x80000000u) != 0;
+}
 
 long vfStatusFamily(long status) {
     return static_cast<long>((static_cast<uint32_t>(status) & 0x7FFFFFFFu) >> 5);

@@ -1,8 +1,8 @@
 // The persistent base level and the class registry.
 #include "vxArchive.h"
 
-#include <cxxabi.h>
 #include <cstdlib>
+#include <cxxabi.h>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -29,7 +29,9 @@ void vxPersistent::loadSimple(vxArchive& ar) {
     ar.serializeObject(*this);
 }
 
-void vxPersistent::serializePointer(vxArchive& ar, vxPersistent*& p) { ar.serializePointer(p); }
+void vxPersistent::serializePointer(vxArchive& ar, vxPersistent*& p) {
+    ar.serializePointer(p);
+}
 
 bool vxPersistent::haveVisited(vxArchive& ar, const std::type_info& level) const {
     return ar.visited_(dynamic_cast<const void*>(this), level);

@@ -75,12 +75,10 @@ public:
     explicit vxPtrHandle_const(const T* p) noexcept : p_(p) { acquire_(); }
     vxPtrHandle_const(const vxPtrHandle_const& o) noexcept : p_(o.p_) { acquire_(); }
     vxPtrHandle_const(vxPtrHandle_const&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-    template <class U>
-    vxPtrHandle_const(const vxPtrHandle<U>& o) noexcept : p_(o.get()) {
+    template <class U> vxPtrHandle_const(const vxPtrHandle<U>& o) noexcept : p_(o.get()) {
         acquire_();
     }
-    template <class U>
-    vxPtrHandle_const(const vxPtrHandle_const<U>& o) noexcept : p_(o.get()) {
+    template <class U> vxPtrHandle_const(const vxPtrHandle_const<U>& o) noexcept : p_(o.get()) {
         acquire_();
     }
     ~vxPtrHandle_const() {

@@ -56,11 +56,13 @@ void addSectorHull(const vxVector<2>& q, double r, double s, bool conservative,
     } else if (conservative) {
         // Tangent points of the circumscribed polygon, plus the arc's exact ends.
         const double lift = outer / std::cos(0.5 * step);
-        for (int k = 0; k < steps; ++k) out.push_back(polar(lift, start + (k + 0.5) * step));
+        for (int k = 0; k < steps; ++k)
+            out.push_back(polar(lift, start + (k + 0.5) * step));
         out.push_back(polar(outer, start));
         out.push_back(polar(outer, start + sweep));
     } else {
-        for (int k = 0; k <= steps; ++k) out.push_back(polar(outer, start + k * step));
+        for (int k = 0; k <= steps; ++k)
+            out.push_back(polar(outer, start + k * step));
     }
     if (!fullTurn) {
         // The inner arc lies between its chord and the outer arc: its ends suffice.
@@ -105,7 +107,8 @@ vxRect vfEncloseRect(const vxPolygon& polygon, const vxXform<2>& pose, const vxX
     const vxMatrix<2> linear = outer.matrix() * pose.matrix();
     const vxVector<2> origin = outer.mapPoint(pose.trans());
     Box box;
-    for (const vxVector<2>& q : hull) box.add(linear * q + origin);
+    for (const vxVector<2>& q : hull)
+        box.add(linear * q + origin);
 
     // The translation box [-x, x] x [-y, y] seen through outer's linear part.
     const vxMatrix<2>& m = outer.matrix();

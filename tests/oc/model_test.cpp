@@ -14,7 +14,8 @@ using Buffer = vxPelBuffer_const<unsigned char>;
 vxPelBuffer<unsigned char> makeImage(long x = 0, long y = 0) {
     vxPelBuffer<unsigned char> img(vxPelRect(x, y, 20, 30));
     for (long r = 0; r < 30; ++r)
-        for (long c = 0; c < 20; ++c) *img.pointToPel(x + c, y + r) = static_cast<unsigned char>(r * 7 + c);
+        for (long c = 0; c < 20; ++c)
+            *img.pointToPel(x + c, y + r) = static_cast<unsigned char>(r * 7 + c);
     return img;
 }
 
@@ -102,9 +103,8 @@ TEST(Model, EqualityComparesPixelsTransformsAndMasks) {
 
 TEST(Model, EncloseRect) {
     vxOCModel m = normalModel();
-    expectError<vxOCDefs::BadParams>(
-        [&] { m.encloseRect({}, {}, {}, -1, vxRadian(-1), -1); },
-        L"Translation uncertainty must be >= 0");
+    expectError<vxOCDefs::BadParams>([&] { m.encloseRect({}, {}, {}, -1, vxRadian(-1), -1); },
+                                     L"Translation uncertainty must be >= 0");
     expectError<vxOCDefs::BadParams>([&] { m.encloseRect({}, {}, {}, 0, vxRadian(-1), -1); },
                                      L"Rotation uncertainty must be >= 0");
     expectError<vxOCDefs::BadParams>([&] { m.encloseRect({}, {}, {}, 0, vxRadian(0), -1); },
