@@ -62,6 +62,10 @@ extern "C" long vimg_imageConst_constructNew(vimg_imageConst* img, long x, long 
     img->width = width;
     img->height = height;
     img->stride = width;
+    img->rootX = x;
+    img->rootY = y;
+    img->rootWidth = width;
+    img->rootHeight = height;
     img->owner = &owner->header;
     if (pels) *pels = owner->pels;
     return VSYS_OK;
@@ -93,6 +97,16 @@ extern "C" long vimg_imageConst_validate(const vimg_imageConst* img) {
     if (!img) return VSYS_STATUS_NULL_POINTER;
     if (!img->pels) return VSYS_OK;
     if (img->width < 0 || img->height < 0) return VIMG_STATUS_BAD_GEOMETRY;
-    if (img->height > 1 && img->stride < img->width) return VIMG_STATUS_BAD_GEOMETRY;
+    const bool windowOnly = img->rootWidth == 0 && img->rootHeight == 0;
+    // Compared in a wider type, so that no corner computation overflows.
+    using Wide = __int128;
+    const Wide rx = windowOnly ? img->x : img->rootX, ry = windowOnly ? img->y : img->rootY;
+    const Wide rw = windowOnly ? img->width : img->rootWidth;
+    const Wide rh = windowOnly ? img->height : img->rootHeight;
+    if (rw < 0 || rh < 0) return VIMG_STATUS_BAD_GEOMETRY;
+    if (img->x < rx || img->y < ry || Wide(img->x) + img->width > rx + rw ||
+        Wide(img->y) + img->height > ry + rh)
+        return VIMG_STATUS_BAD_GEOMETRY;
+    if (rh > 1 && img->stride < rw) return VIMG_STATUS_BAD_GEOMETRY;
     return VSYS_OK;
 }

@@ -28,6 +28,9 @@ typedef struct vimg_imageConst {
     long x, y;                 /* image coordinates of that pixel */
     long width, height;        /* window size in pixels */
     long stride;               /* bytes from a pixel to the one below it */
+    /* The rectangle of pixels around the window that may be read too, in image
+     * coordinates (root x, y, width, height); 0 by 0 means the window alone. */
+    long rootX, rootY, rootWidth, rootHeight;
     /* Client-from-image transform: client = (a*ix + b*iy + tx, c*ix + d*iy + ty), as
      * {a, b, c, d, tx, ty}. */
     double clientFromImage[6];
@@ -39,7 +42,8 @@ typedef struct vimg_imageConst {
 long vimg_imageConst_constructUnbound(vimg_imageConst* img);
 
 /* Makes *img a view of new pixels owned by the view: a width by height window at image
- * coordinates (x, y), stride = width, pixels set to 0, identity transform; *pels (when
+ * coordinates (x, y) that is also the root, stride = width, pixels set to 0, identity
+ * transform; *pels (when
  * pels is not null) receives the writable address of the first pixel. The previous
  * content is not released. Returns VSYS_OK, VSYS_STATUS_NULL_POINTER,
  * VIMG_STATUS_BAD_GEOMETRY for a negative size or VSYS_STATUS_OUT_OF_MEMORY. */
@@ -58,8 +62,8 @@ void vimg_imageConst_destruct(vimg_imageConst* img);
 int vimg_imageConst_isBound(const vimg_imageConst* img);
 
 /* Checks a view's fields: VSYS_OK for an unbound view or a bound one with a
- * non-negative size and (for more than one row) stride >= width,
- * VIMG_STATUS_BAD_GEOMETRY otherwise,
+ * non-negative size, (for more than one row) stride >= root width, and a root that
+ * holds the window; VIMG_STATUS_BAD_GEOMETRY otherwise,
  * VSYS_STATUS_NULL_POINTER for null. */
 long vimg_imageConst_validate(const vimg_imageConst* img);
 
