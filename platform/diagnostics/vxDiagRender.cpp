@@ -68,16 +68,6 @@ vxPelRect canvasOf(const vxDiagRecord& record, const vxDiagRenderOptions& option
     return bounds.pelRect();
 }
 
-// Copies the grey pixels of the image window into the raster.
-void drawImage(vxRgbImage& raster, const vxPelBuffer_const<unsigned char>& image) {
-    const vxPelRect w = image.window();
-    for (long y = 0; y < w.height(); ++y) {
-        const unsigned char* row = image.pointToPel(w.x(), w.y() + y);
-        for (long x = 0; x < w.width(); ++x)
-            raster.plot(x, y, vxColor(row[x], row[x], row[x]));
-    }
-}
-
 struct Drawer {
     vxRgbImage& raster;
     void operator()(const vxGraphicLineSeg& g) const {
@@ -136,7 +126,7 @@ vxRgbImage vfRenderDiagRecord(const vxDiagRecord& record, const vxDiagRenderOpti
         rasterFromClient = rasterFromImage * record.image().imageFromClientXform();
     vxRgbImage raster(canvas.width(), canvas.height(), options.background);
 
-    if (record.hasImage()) drawImage(raster, record.image());
+    if (record.hasImage()) vf_RasterGrey(raster, record.image());
     const Drawer draw{raster};
     for (const vxDiagRecord::GraphicsAnnotation& a : record.graphicsAnnotations()) {
         const vxXform<2>& x = a.coordinateSystem == vxDiagRecord::eImageCoordinates

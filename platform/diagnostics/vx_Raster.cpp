@@ -91,6 +91,15 @@ void circle(vxRgbImage& raster, long long cx, long long cy, long long r, vxColor
 
 } // namespace
 
+void vf_RasterGrey(vxRgbImage& raster, const vxPelBuffer_const<unsigned char>& image) {
+    const vxPelRect w = image.window();
+    for (long y = 0; y < w.height(); ++y) {
+        const unsigned char* row = image.pointToPel(w.x(), w.y() + y);
+        for (long x = 0; x < w.width(); ++x)
+            raster.plot(x, y, vxColor(row[x], row[x], row[x]));
+    }
+}
+
 void vf_RasterLine(vxRgbImage& raster, const vxVector<2>& a, const vxVector<2>& b, vxColor color,
                    int pen) {
     if (!isFinitePoint(a) || !isFinitePoint(b)) return;

@@ -6,10 +6,14 @@
 #pragma once
 
 #include "vxGraphic.h"
+#include "vxPelBuffer.h"
 #include "vxRgbImage.h"
 
 #include <vector>
 
+// The grey pixels of the image's window, g drawn as (g, g, g), from raster pixel (0, 0).
+// The image is bound and its window fits the raster.
+void vf_RasterGrey(vxRgbImage& raster, const vxPelBuffer_const<unsigned char>& image);
 // A line from the pixel holding a to the pixel holding b (Bresenham), each pixel drawn
 // as a pen x pen square whose upper-left pixel is (pen - 1) / 2 up and left of it.
 void vf_RasterLine(vxRgbImage& raster, const vxVector<2>& a, const vxVector<2>& b, vxColor color,
