@@ -5,7 +5,9 @@
 
 namespace {
 // The side vectors of the side form.
-vxVector<2> xSide(double xLength, vxRadian xRot) { return vxVector<2>::polar(xLength, xRot); }
+vxVector<2> xSide(double xLength, vxRadian xRot) {
+    return vxVector<2>::polar(xLength, xRot);
+}
 vxVector<2> ySide(double yLength, vxRadian xRot, vxRadian skew) {
     return vxVector<2>::polar(yLength, xRot + skew).perp();
 }
@@ -24,12 +26,11 @@ vxAffineRectangle vxAffineRectangle::fromCenter(const vxVector<2>& center, doubl
 }
 
 vxAffineRectangle::vxAffineRectangle(const vxXform<2>& x)
-    : po_(x.trans()), px_(x.mapPoint(vxVector<2>(1.0, 0.0))), py_(x.mapPoint(vxVector<2>(0.0, 1.0))) {}
+    : po_(x.trans()), px_(x.mapPoint(vxVector<2>(1.0, 0.0))),
+      py_(x.mapPoint(vxVector<2>(0.0, 1.0))) {}
 
 vxRadian vxAffineRectangle::skew() const {
-    const vxVector<2> vy = py_ - po_;
-    const vxRadian yRot = vfAtan2(-vy.x(), vy.y());
-    return (yRot - xRotation()).signedNorm();
+    return affRectFromUnitSq().skew();
 }
 
 void vxAffineRectangle::setSides_(const vxVector<2>& center, double xLength, double yLength,
@@ -47,10 +48,18 @@ void vxAffineRectangle::center(const vxVector<2>& c) {
     py_ += d;
 }
 
-void vxAffineRectangle::xLength(double l) { setSides_(center(), l, yLength(), xRotation(), skew()); }
-void vxAffineRectangle::yLength(double l) { setSides_(center(), xLength(), l, xRotation(), skew()); }
-void vxAffineRectangle::xRotation(vxRadian a) { setSides_(center(), xLength(), yLength(), a, skew()); }
-void vxAffineRectangle::skew(vxRadian a) { setSides_(center(), xLength(), yLength(), xRotation(), a); }
+void vxAffineRectangle::xLength(double l) {
+    setSides_(center(), l, yLength(), xRotation(), skew());
+}
+void vxAffineRectangle::yLength(double l) {
+    setSides_(center(), xLength(), l, xRotation(), skew());
+}
+void vxAffineRectangle::xRotation(vxRadian a) {
+    setSides_(center(), xLength(), yLength(), a, skew());
+}
+void vxAffineRectangle::skew(vxRadian a) {
+    setSides_(center(), xLength(), yLength(), xRotation(), a);
+}
 
 vxRect vxAffineRectangle::encloseRect() const {
     const vxVector<2> c[4] = {po_, px_, py_, cornerPopp()};
@@ -64,4 +73,6 @@ vxRect vxAffineRectangle::encloseRect() const {
     return vxRect(x0, y0, x1 - x0, y1 - y0);
 }
 
-vxArchive& operator||(vxArchive& ar, vxAffineRectangle& r) { return ar || r.po_ || r.px_ || r.py_; }
+vxArchive& operator||(vxArchive& ar, vxAffineRectangle& r) {
+    return ar || r.po_ || r.px_ || r.py_;
+}

@@ -40,7 +40,8 @@ public:
                       vxRadian xRotation = vxRadian(0), vxRadian skew = vxRadian(0));
     // The side form with the centre given.
     static vxAffineRectangle fromCenter(const vxVector<2>& center, double xLength, double yLength,
-                                        vxRadian xRotation = vxRadian(0), vxRadian skew = vxRadian(0));
+                                        vxRadian xRotation = vxRadian(0),
+                                        vxRadian skew = vxRadian(0));
     // The image of the unit square under x.
     explicit vxAffineRectangle(const vxXform<2>& x);
     // The same area as the rectangle: origin at ul, first side to ur, second to ll.
@@ -99,7 +100,9 @@ private:
     vxVector<2> py_{0.0, 1.0};
 };
 
-inline vxAffineRectangle operator*(const vxXform<2>& x, const vxAffineRectangle& r) { return r.map(x); }
+inline vxAffineRectangle operator*(const vxXform<2>& x, const vxAffineRectangle& r) {
+    return r.map(x);
+}
 
 // Corners within tol.
 inline bool vfRealEq(const vxAffineRectangle& a, const vxAffineRectangle& b, double tol) {

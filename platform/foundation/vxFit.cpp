@@ -28,7 +28,8 @@ void checkInputs(const std::vector<vxVector<2>>& points, long count, double maxD
 
 size_t numKept(const std::vector<bool>& keep) {
     size_t n = 0;
-    for (bool k : keep) n += k ? 1 : 0;
+    for (bool k : keep)
+        n += k ? 1 : 0;
     return n;
 }
 
@@ -132,7 +133,8 @@ Normalised normalise(const std::vector<vxVector<2>>& pts, const std::vector<bool
         }
     out.scale = out.p.empty() ? 0.0 : std::sqrt(sum / double(out.p.size()));
     if (out.scale > 0)
-        for (vxVector<2>& q : out.p) q /= out.scale;
+        for (vxVector<2>& q : out.p)
+            q /= out.scale;
     return out;
 }
 
@@ -143,7 +145,8 @@ bool isCollinear(const Normalised& n) {
         syy += q.y() * q.y();
         sxy += q.x() * q.y();
     }
-    const vxVector<2> normal = vxVector<2>::polar(1.0, vxRadian(0.5 * std::atan2(2 * sxy, sxx - syy))).perp();
+    const vxVector<2> normal =
+        vxVector<2>::polar(1.0, vxRadian(0.5 * std::atan2(2 * sxy, sxx - syy))).perp();
     for (const vxVector<2>& q : n.p)
         if (std::fabs(q.dot(normal)) > kCollinear) return false;
     return true;
@@ -200,7 +203,8 @@ bool fitAlgebraic(const Normalised& n, bool pratt, vxVector<2>& c, double& r) {
     }
     const double det = eta * eta - mz * eta + covXY;
     if (det == 0 || !std::isfinite(det)) return false;
-    c = vxVector<2>((mxz * (myy - eta) - myz * mxy) / (2 * det), (myz * (mxx - eta) - mxz * mxy) / (2 * det));
+    c = vxVector<2>((mxz * (myy - eta) - myz * mxy) / (2 * det),
+                    (myz * (mxx - eta) - mxz * mxy) / (2 * det));
     const double r2 = c.lengthSq() + mz + 2 * eta;
     if (!(r2 > 0) || !std::isfinite(r2)) return false;
     r = std::sqrt(r2);
@@ -228,14 +232,16 @@ bool fitGeometric(const Normalised& n, double lambda, vxVector<2>& c, double& r)
             const double j[3] = {len > 0 ? -d.x() / len : 0.0, len > 0 ? -d.y() / len : 0.0, -1.0};
             for (int a = 0; a < 3; ++a) {
                 jte[a] += j[a] * e;
-                for (int b = 0; b < 3; ++b) jtj[a][b] += j[a] * j[b];
+                for (int b = 0; b < 3; ++b)
+                    jtj[a][b] += j[a] * j[b];
             }
         }
         bool improved = false;
         for (int attempt = 0; attempt < 30 && !improved; ++attempt) {
             double m[3][3];
             for (int a = 0; a < 3; ++a)
-                for (int b = 0; b < 3; ++b) m[a][b] = jtj[a][b] + (a == b ? lambda * jtj[a][a] : 0.0);
+                for (int b = 0; b < 3; ++b)
+                    m[a][b] = jtj[a][b] + (a == b ? lambda * jtj[a][a] : 0.0);
             // Solve m delta = -jte by Cramer's rule (3x3, well scaled).
             const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
                                m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
@@ -248,7 +254,8 @@ bool fitGeometric(const Normalised& n, double lambda, vxVector<2>& c, double& r)
             for (int col = 0; col < 3; ++col) {
                 double mc[3][3];
                 for (int a = 0; a < 3; ++a)
-                    for (int b = 0; b < 3; ++b) mc[a][b] = b == col ? -jte[a] : m[a][b];
+                    for (int b = 0; b < 3; ++b)
+                        mc[a][b] = b == col ? -jte[a] : m[a][b];
                 delta[col] = (mc[0][0] * (mc[1][1] * mc[2][2] - mc[1][2] * mc[2][1]) -
                               mc[0][1] * (mc[1][0] * mc[2][2] - mc[1][2] * mc[2][0]) +
                               mc[0][2] * (mc[1][0] * mc[2][1] - mc[1][1] * mc[2][0])) /
@@ -305,15 +312,18 @@ bool vfLineFit(const std::vector<vxVector<2>>& points, vxLineFitDefs::fit_mode m
     std::vector<bool> keep(points.size(), true);
     vxLine fitted;
     const bool ok = fitDropping(
-        points, count, maxDist, 2, keep, [&](const std::vector<bool>& k) { return fitLineTLS(points, k, fitted); },
+        points, count, maxDist, 2, keep,
+        [&](const std::vector<bool>& k) { return fitLineTLS(points, k, fitted); },
         [&](const vxVector<2>& p) { return fitted.distanceTo(p); });
     line = fitted;
-    reportOutputs(points, keep, used, rms, [&](const vxVector<2>& p) { return fitted.distanceTo(p); });
+    reportOutputs(points, keep, used, rms,
+                  [&](const vxVector<2>& p) { return fitted.distanceTo(p); });
     return ok;
 }
 
-bool vfCircleFit(const std::vector<vxVector<2>>& points, vxCircleFitDefs::fit_mode mode, double param,
-                 long count, double maxDist, vxCircle& circle, std::vector<bool>* used, double* rms) {
+bool vfCircleFit(const std::vector<vxVector<2>>& points, vxCircleFitDefs::fit_mode mode,
+                 double param, long count, double maxDist, vxCircle& circle,
+                 std::vector<bool>* used, double* rms) {
     checkInputs(points, count, maxDist);
     if (mode != vxCircleFitDefs::eGeometric && mode != vxCircleFitDefs::ePratt &&
         mode != vxCircleFitDefs::eKasa)
@@ -327,6 +337,7 @@ bool vfCircleFit(const std::vector<vxVector<2>>& points, vxCircleFitDefs::fit_mo
         [&](const std::vector<bool>& k) { return fitCircleOnce(points, k, mode, param, fitted); },
         [&](const vxVector<2>& p) { return fitted.distanceTo(p); });
     circle = fitted;
-    reportOutputs(points, keep, used, rms, [&](const vxVector<2>& p) { return fitted.distanceTo(p); });
+    reportOutputs(points, keep, used, rms,
+                  [&](const vxVector<2>& p) { return fitted.distanceTo(p); });
     return ok;
 }

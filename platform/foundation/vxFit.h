@@ -21,7 +21,7 @@
 
 class vxLineFitDefs {
 public:
-    enum fit_mode {
+    enum fit_mode : int {
         // Total least squares: minimises the sum of squared perpendicular distances
         // (the line through the centroid along the principal axis), so vertical
         // lines fit as well as horizontal ones.
@@ -31,7 +31,7 @@ public:
 
 class vxCircleFitDefs {
 public:
-    enum fit_mode {
+    enum fit_mode : int {
         // Geometric: minimises the sum of squared distances from the circle,
         // (|p - c| - r)^2, by Levenberg-Marquardt iterations started from the
         // Pratt fit. The most accurate, also on short arcs.
@@ -51,7 +51,8 @@ public:
 // the centroid of the kept points; its angle lies in (-pi/2, pi/2] (the direction
 // of a least-squares line is a matter of choice; reverse it as needed).
 bool vfLineFit(const std::vector<vxVector<2>>& points, vxLineFitDefs::fit_mode mode, long count,
-               double maxDist, vxLine& line, std::vector<bool>* used = nullptr, double* rms = nullptr);
+               double maxDist, vxLine& line, std::vector<bool>* used = nullptr,
+               double* rms = nullptr);
 
 // Fits `circle` to the points. `param` is the initial damping of the geometric
 // fit's Levenberg-Marquardt iterations, relative to the diagonal of the normal
@@ -60,6 +61,6 @@ bool vfLineFit(const std::vector<vxVector<2>>& points, vxLineFitDefs::fit_mode m
 // A degenerate fit (fewer than three points, all kept points on one line, or no
 // finite circle) gives radius 0 at the centroid of the kept points (the origin
 // without points) and returns false.
-bool vfCircleFit(const std::vector<vxVector<2>>& points, vxCircleFitDefs::fit_mode mode, double param,
-                 long count, double maxDist, vxCircle& circle, std::vector<bool>* used = nullptr,
-                 double* rms = nullptr);
+bool vfCircleFit(const std::vector<vxVector<2>>& points, vxCircleFitDefs::fit_mode mode,
+                 double param, long count, double maxDist, vxCircle& circle,
+                 std::vector<bool>* used = nullptr, double* rms = nullptr);

@@ -11,7 +11,9 @@
 #include <cmath>
 #include <numbers>
 
-bool vfRealEq(double a, double b, double tol) { return a == b || std::fabs(a - b) <= tol; }
+bool vfRealEq(double a, double b, double tol) {
+    return a == b || std::fabs(a - b) <= tol;
+}
 
 namespace {
 
@@ -39,19 +41,35 @@ double wrap(double x, double period) {
 
 } // namespace
 
-int vfIFloor(double v, double tol) { return toInt(std::floor(snapToInteger(v, tol))); }
-int vfICeil(double v, double tol) { return toInt(std::ceil(snapToInteger(v, tol))); }
-int vfIRound(double v) { return toInt(std::round(v)); }
+int vfIFloor(double v, double tol) {
+    return toInt(std::floor(snapToInteger(v, tol)));
+}
+int vfICeil(double v, double tol) {
+    return toInt(std::ceil(snapToInteger(v, tol)));
+}
+int vfIRound(double v) {
+    return toInt(std::round(v));
+}
 
-vxRadian vxRadian::norm() const { return vxRadian(wrap(v_, 2 * std::numbers::pi)); }
+vxRadian vxRadian::norm() const {
+    return vxRadian(wrap(v_, 2 * std::numbers::pi));
+}
 vxRadian vxRadian::signedNorm() const {
     return vxRadian(wrap(v_ + std::numbers::pi, 2 * std::numbers::pi) - std::numbers::pi);
 }
-vxDegree vxDegree::norm() const { return vxDegree(wrap(v_, 360.0)); }
-vxDegree vxDegree::signedNorm() const { return vxDegree(wrap(v_ + 180.0, 360.0) - 180.0); }
+vxDegree vxDegree::norm() const {
+    return vxDegree(wrap(v_, 360.0));
+}
+vxDegree vxDegree::signedNorm() const {
+    return vxDegree(wrap(v_ + 180.0, 360.0) - 180.0);
+}
 
-vxArchive& operator||(vxArchive& ar, vxRadian& a) { return ar || a.v_; }
-vxArchive& operator||(vxArchive& ar, vxDegree& a) { return ar || a.v_; }
+vxArchive& operator||(vxArchive& ar, vxRadian& a) {
+    return ar || a.v_;
+}
+vxArchive& operator||(vxArchive& ar, vxDegree& a) {
+    return ar || a.v_;
+}
 
 vxArchive& operator||(vxArchive& ar, vxVector<2>& v) {
     double x = v.x(), y = v.y();
@@ -62,7 +80,8 @@ vxArchive& operator||(vxArchive& ar, vxVector<2>& v) {
 
 vxArchive& operator||(vxArchive& ar, vxMatrix<2>& m) {
     double e[4] = {m(0, 0), m(0, 1), m(1, 0), m(1, 1)};
-    for (double& d : e) ar || d;
+    for (double& d : e)
+        ar || d;
     if (ar.isLoading()) m = vxMatrix<2>(e[0], e[1], e[2], e[3]);
     return ar;
 }
@@ -73,7 +92,8 @@ vxArchive& operator||(vxArchive& ar, vxRange& r) {
     if (ar.isLoading()) {
         const vxRange empty = vxRange::EmptyRange();
         const bool isCanonicalEmpty = s == empty.s_ && e == empty.e_;
-        if (!(s <= e) && !isCanonicalEmpty) throw vxArchive::BadData(L"Archive holds an invalid range");
+        if (!(s <= e) && !isCanonicalEmpty)
+            throw vxArchive::BadData(L"Archive holds an invalid range");
         r.s_ = s;
         r.e_ = e;
     }

@@ -45,7 +45,9 @@ public:
     // Throws vxGeomDefs::Singular when the determinant is 0 or not finite, or the
     // inverse would not be finite.
     vxMatrix inverse() const;
-    constexpr vxMatrix transpose() const { return vxMatrix(m_[0][0], m_[1][0], m_[0][1], m_[1][1]); }
+    constexpr vxMatrix transpose() const {
+        return vxMatrix(m_[0][0], m_[1][0], m_[0][1], m_[1][1]);
+    }
     constexpr bool isIdentity() const {
         return m_[0][0] == 1.0 && m_[0][1] == 0.0 && m_[1][0] == 0.0 && m_[1][1] == 1.0;
     }
@@ -54,6 +56,9 @@ public:
     vxRadian yRot() const { return vfAtan2(-m_[0][1], m_[1][1]); }
     double xScale() const { return std::hypot(m_[0][0], m_[1][0]); }
     double yScale() const { return std::hypot(m_[0][1], m_[1][1]); }
+    // yRot() - xRot() in [-pi, pi): how far the image of the y axis leans from
+    // perpendicular to the image of the x axis (0 for rotations and scalings).
+    vxRadian skew() const { return (yRot() - xRot()).signedNorm(); }
 
     friend constexpr vxMatrix operator*(const vxMatrix& a, const vxMatrix& b) {
         return vxMatrix(a.m_[0][0] * b.m_[0][0] + a.m_[0][1] * b.m_[1][0],
@@ -70,17 +75,17 @@ public:
     }
     friend constexpr vxMatrix operator*(double s, const vxMatrix& a) { return a * s; }
     friend constexpr vxMatrix operator+(const vxMatrix& a, const vxMatrix& b) {
-        return vxMatrix(a.m_[0][0] + b.m_[0][0], a.m_[0][1] + b.m_[0][1],
-                        a.m_[1][0] + b.m_[1][0], a.m_[1][1] + b.m_[1][1]);
+        return vxMatrix(a.m_[0][0] + b.m_[0][0], a.m_[0][1] + b.m_[0][1], a.m_[1][0] + b.m_[1][0],
+                        a.m_[1][1] + b.m_[1][1]);
     }
     friend constexpr vxMatrix operator-(const vxMatrix& a, const vxMatrix& b) {
-        return vxMatrix(a.m_[0][0] - b.m_[0][0], a.m_[0][1] - b.m_[0][1],
-                        a.m_[1][0] - b.m_[1][0], a.m_[1][1] - b.m_[1][1]);
+        return vxMatrix(a.m_[0][0] - b.m_[0][0], a.m_[0][1] - b.m_[0][1], a.m_[1][0] - b.m_[1][0],
+                        a.m_[1][1] - b.m_[1][1]);
     }
     // Exact comparison of all four elements.
     friend constexpr bool operator==(const vxMatrix& a, const vxMatrix& b) {
-        return a.m_[0][0] == b.m_[0][0] && a.m_[0][1] == b.m_[0][1] &&
-               a.m_[1][0] == b.m_[1][0] && a.m_[1][1] == b.m_[1][1];
+        return a.m_[0][0] == b.m_[0][0] && a.m_[0][1] == b.m_[0][1] && a.m_[1][0] == b.m_[1][0] &&
+               a.m_[1][1] == b.m_[1][1];
     }
 
 private:
@@ -95,7 +100,8 @@ inline vxMatrix<2> vxMatrix<2>::inverse() const {
     const double d = determinant();
     const vxMatrix inv(m_[1][1] / d, -m_[0][1] / d, -m_[1][0] / d, m_[0][0] / d);
     if (d == 0.0 || !std::isfinite(d) || !std::isfinite(inv.m_[0][0]) ||
-        !std::isfinite(inv.m_[0][1]) || !std::isfinite(inv.m_[1][0]) || !std::isfinite(inv.m_[1][1]))
+        !std::isfinite(inv.m_[0][1]) || !std::isfinite(inv.m_[1][0]) ||
+        !std::isfinite(inv.m_[1][1]))
         throw vxGeomDefs::Singular(L"Inverse of a singular matrix");
     return inv;
 }

@@ -27,7 +27,8 @@ void vxNMMatrix::copySub(const vxNMMatrix& src, long srcRow, long srcCol, long n
     const long fitCols = std::min(src.cols_ - srcCol, cols_ - dstCol);
     if (nRows == -1) nRows = fitRows;
     if (nCols == -1) nCols = fitCols;
-    if (nRows > fitRows || nCols > fitCols) throw vxGeomDefs::BadIndex(L"vxNMMatrix block out of range");
+    if (nRows > fitRows || nCols > fitCols)
+        throw vxGeomDefs::BadIndex(L"vxNMMatrix block out of range");
     if (&src == this) {
         // Overlapping blocks of the same matrix: copy through a temporary.
         const vxNMMatrix copy(src);
@@ -35,7 +36,8 @@ void vxNMMatrix::copySub(const vxNMMatrix& src, long srcRow, long srcCol, long n
         return;
     }
     for (long r = 0; r < nRows; ++r)
-        for (long c = 0; c < nCols; ++c) (*this)(dstRow + r, dstCol + c) = src(srcRow + r, srcCol + c);
+        for (long c = 0; c < nCols; ++c)
+            (*this)(dstRow + r, dstCol + c) = src(srcRow + r, srcCol + c);
 }
 
 void vxNMMatrix::swapRows(long r1, long r2) {
@@ -50,7 +52,8 @@ void vxNMMatrix::swapCols(long c1, long c2) {
     if (c1 < 0 || c1 >= cols_ || c2 < 0 || c2 >= cols_)
         throw vxGeomDefs::BadIndex(L"vxNMMatrix column out of range");
     if (c1 == c2) return;
-    for (long r = 0; r < rows_; ++r) std::swap((*this)(r, c1), (*this)(r, c2));
+    for (long r = 0; r < rows_; ++r)
+        std::swap((*this)(r, c1), (*this)(r, c2));
 }
 
 void vxNMMatrix::resize(long rows, long cols) {
@@ -60,7 +63,9 @@ void vxNMMatrix::resize(long rows, long cols) {
     *this = std::move(m);
 }
 
-void vxNMMatrix::fill(double v) { std::fill(e_.begin(), e_.end(), v); }
+void vxNMMatrix::fill(double v) {
+    std::fill(e_.begin(), e_.end(), v);
+}
 
 bool vfRealEq(const vxNMMatrix& a, const vxNMMatrix& b, double tol) {
     if (a.rows() != b.rows() || a.cols() != b.cols()) return false;
@@ -76,7 +81,8 @@ vxArchive& operator||(vxArchive& ar, vxNMMatrix& m) {
     unsigned long cols = static_cast<unsigned long>(m.cols_);
     ar || rows || cols;
     if (ar.isStoring()) {
-        for (double& d : m.e_) ar || d;
+        for (double& d : m.e_)
+            ar || d;
         return ar;
     }
     // Both counts must fit a long, and rows * cols doubles must fit into what is
@@ -89,7 +95,8 @@ vxArchive& operator||(vxArchive& ar, vxNMMatrix& m) {
     if (rows != 0 && cols != 0 && (cols > left || rows > left / cols))
         throw vxArchive::BadData(L"Archive holds a matrix larger than its remaining data");
     vxNMMatrix loaded(static_cast<long>(rows), static_cast<long>(cols));
-    for (double& d : loaded.e_) ar || d;
+    for (double& d : loaded.e_)
+        ar || d;
     m = std::move(loaded);
     return ar;
 }

@@ -87,7 +87,9 @@ public:
         return vxRectangle(x0, y0, x1 - x0, y1 - y0);
     }
     // The same size moved by (dx, dy).
-    constexpr vxRectangle translate(T dx, T dy) const { return vxRectangle(x_ + dx, y_ + dy, w_, h_); }
+    constexpr vxRectangle translate(T dx, T dy) const {
+        return vxRectangle(x_ + dx, y_ + dy, w_, h_);
+    }
 
     friend constexpr bool operator==(const vxRectangle& a, const vxRectangle& b) = default;
 

@@ -9,7 +9,9 @@ vxLine vxLine::through(const vxVector<2>& p1, const vxVector<2>& p2) {
     return vxLine(p1, (p2 - p1).angle());
 }
 
-double vxLine::distanceTo(const vxVector<2>& p) const { return std::fabs(signedDistance(p)); }
+double vxLine::distanceTo(const vxVector<2>& p) const {
+    return std::fabs(signedDistance(p));
+}
 
 vxLine vxLine::map(const vxXform<2>& x) const {
     const vxVector<2> d = x.mapVector(direction());
@@ -36,14 +38,16 @@ vxPolygon::vxPolygon(std::vector<vxVector<2>> vertices, int fillMode)
 }
 
 const vxVector<2>& vxPolygon::vertex(long i) const {
-    if (i < 0 || i >= numVertices()) throw vxGeomDefs::BadIndex(L"Polygon vertex index out of range");
+    if (i < 0 || i >= numVertices())
+        throw vxGeomDefs::BadIndex(L"Polygon vertex index out of range");
     return v_[static_cast<size_t>(i)];
 }
 
 vxPolygon vxPolygon::map(const vxXform<2>& x) const {
     std::vector<vxVector<2>> mapped;
     mapped.reserve(v_.size());
-    for (const vxVector<2>& p : v_) mapped.push_back(x.mapPoint(p));
+    for (const vxVector<2>& p : v_)
+        mapped.push_back(x.mapPoint(p));
     return vxPolygon(std::move(mapped), fill_);
 }
 
@@ -61,7 +65,8 @@ vxRect vxPolygon::encloseRect() const {
 
 double vxPolygon::area() const {
     double twice = 0.0;
-    for (size_t i = 0, n = v_.size(); i < n; ++i) twice += v_[i].cross(v_[(i + 1) % n]);
+    for (size_t i = 0, n = v_.size(); i < n; ++i)
+        twice += v_[i].cross(v_[(i + 1) % n]);
     return 0.5 * twice;
 }
 
@@ -91,6 +96,7 @@ std::vector<vxVector<2>> vxEllipseArc2::points(long n) const {
     if (n < 1) throw vxGeomDefs::BadArgument(L"An arc needs at least one step");
     std::vector<vxVector<2>> out;
     out.reserve(static_cast<size_t>(n) + 1);
-    for (long i = 0; i <= n; ++i) out.push_back(point(start_ + sweep_ * (double(i) / double(n))));
+    for (long i = 0; i <= n; ++i)
+        out.push_back(point(start_ + sweep_ * (double(i) / double(n))));
     return out;
 }

@@ -47,7 +47,9 @@ public:
     // vxGeomDefs::Degenerate when x collapses the direction.
     vxLine map(const vxXform<2>& x) const;
 
-    friend bool operator==(const vxLine& a, const vxLine& b) { return a.a_ == b.a_ && a.d_ == b.d_; }
+    friend bool operator==(const vxLine& a, const vxLine& b) {
+        return a.a_ == b.a_ && a.d_ == b.d_;
+    }
 
 private:
     vxRadian a_;
@@ -74,7 +76,9 @@ public:
     double distanceTo(const vxVector<2>& p) const { return std::fabs(signedDistance(p)); }
     vxRect encloseRect() const { return vxRect(c_.x() - r_, c_.y() - r_, 2 * r_, 2 * r_); }
 
-    friend bool operator==(const vxCircle& a, const vxCircle& b) { return a.c_ == b.c_ && a.r_ == b.r_; }
+    friend bool operator==(const vxCircle& a, const vxCircle& b) {
+        return a.c_ == b.c_ && a.r_ == b.r_;
+    }
 
 private:
     vxVector<2> c_;
@@ -97,7 +101,9 @@ public:
     vxLineSeg map(const vxXform<2>& x) const { return vxLineSeg(x.mapPoint(p1_), x.mapPoint(p2_)); }
     vxRect encloseRect() const;
 
-    friend bool operator==(const vxLineSeg& a, const vxLineSeg& b) { return a.p1_ == b.p1_ && a.p2_ == b.p2_; }
+    friend bool operator==(const vxLineSeg& a, const vxLineSeg& b) {
+        return a.p1_ == b.p1_ && a.p2_ == b.p2_;
+    }
 
 private:
     vxVector<2> p1_;
@@ -140,7 +146,9 @@ private:
     int fill_ = eEvenOdd;
 };
 
-inline vxPolygon operator*(const vxXform<2>& x, const vxPolygon& p) { return p.map(x); }
+inline vxPolygon operator*(const vxXform<2>& x, const vxPolygon& p) {
+    return p.map(x);
+}
 
 // An arc of an ellipse: centre, radii rx (along the ellipse's own x axis) and ry,
 // the rotation of the ellipse's x axis, and the arc from parameter angle start
@@ -149,12 +157,13 @@ inline vxPolygon operator*(const vxXform<2>& x, const vxPolygon& p) { return p.m
 class vxEllipseArc2 {
 public:
     vxEllipseArc2() = default;
-    vxEllipseArc2(const vxVector<2>& center, double rx, double ry, vxRadian rotation, vxRadian start,
-                  vxRadian sweep)
+    vxEllipseArc2(const vxVector<2>& center, double rx, double ry, vxRadian rotation,
+                  vxRadian start, vxRadian sweep)
         : c_(center), rx_(rx), ry_(ry), rot_(rotation), start_(start), sweep_(sweep) {}
     // The arc of a circle from polar angle start through start + sweep.
     vxEllipseArc2(const vxCircle& circle, vxRadian start, vxRadian sweep)
-        : c_(circle.center()), rx_(circle.radius()), ry_(circle.radius()), start_(start), sweep_(sweep) {}
+        : c_(circle.center()), rx_(circle.radius()), ry_(circle.radius()), start_(start),
+          sweep_(sweep) {}
 
     const vxVector<2>& center() const { return c_; }
     double rx() const { return rx_; }

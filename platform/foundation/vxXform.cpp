@@ -4,9 +4,13 @@
 #include <set>
 #include <vector>
 
-vxArchive& operator||(vxArchive& ar, vxXform<2>& x) { return ar || x.m_ || x.t_; }
+vxArchive& operator||(vxArchive& ar, vxXform<2>& x) {
+    return ar || x.m_ || x.t_;
+}
 
-vxArchive& operator||(vxArchive& ar, vx2Rigid& r) { return ar || r.t_ || r.a_; }
+vxArchive& operator||(vxArchive& ar, vx2Rigid& r) {
+    return ar || r.t_ || r.a_;
+}
 
 // ---------------------------------------------------------------------------
 // vx2XformBase

@@ -55,6 +55,7 @@ public:
     vxRadian yRot() const { return m_.yRot(); }
     double xScale() const { return m_.xScale(); }
     double yScale() const { return m_.yScale(); }
+    vxRadian skew() const { return m_.skew(); }
     double determinant() const { return m_.determinant(); }
     bool isIdentity() const { return m_.isIdentity() && t_.isNull(); }
 
@@ -73,7 +74,9 @@ public:
     }
     friend vxVector<2> operator*(const vxXform& a, const vxVector<2>& p) { return a.mapPoint(p); }
     // Exact comparison of the six numbers.
-    friend bool operator==(const vxXform& a, const vxXform& b) { return a.m_ == b.m_ && a.t_ == b.t_; }
+    friend bool operator==(const vxXform& a, const vxXform& b) {
+        return a.m_ == b.m_ && a.t_ == b.t_;
+    }
 
 private:
     friend vxArchive& operator||(vxArchive& ar, vxXform& x);
@@ -112,7 +115,9 @@ public:
         return vx2Rigid(b.t_.rotate(a.a_) + a.t_, a.a_ + b.a_);
     }
     friend vxVector<2> operator*(const vx2Rigid& a, const vxVector<2>& p) { return a.mapPoint(p); }
-    friend bool operator==(const vx2Rigid& a, const vx2Rigid& b) { return a.t_ == b.t_ && a.a_ == b.a_; }
+    friend bool operator==(const vx2Rigid& a, const vx2Rigid& b) {
+        return a.t_ == b.t_ && a.a_ == b.a_;
+    }
 
 private:
     friend vxArchive& operator||(vxArchive& ar, vx2Rigid& r);
@@ -163,7 +168,9 @@ protected:
     vx2XformBase& operator=(const vx2XformBase&) = default;
 };
 
-inline bool operator==(const vx2XformBase& a, const vx2XformBase& b) { return a.isEqual(b); }
+inline bool operator==(const vx2XformBase& a, const vx2XformBase& b) {
+    return a.isEqual(b);
+}
 inline bool vfRealEq(const vx2XformBase& a, const vx2XformBase& b, double tol) {
     return a.isRealEq(b, tol);
 }

@@ -1,0 +1,268 @@
+// Line and circle fits.
+#include "vxFit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <random>
+
+namespace {
+
+std::vector<vxVector<2>> arc(const vxCircle& c, vxDegree from, vxDegree to, int n) {
+    std::vector<vxVector<2>> pts;
+    for (int i = 0; i < n; ++i)
+        pts.push_back(c.point(from + (to - from) * (double(i) / (n - 1))));
+    return pts;
+}
+
+std::vector<vxVector<2>> jitter(std::vector<vxVector<2>> pts, double sigma, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> noise(0.0, sigma);
+    for (vxVector<2>& p : pts)
+        p += vxVector<2>(noise(rng), noise(rng));
+    return pts;
+}
+
+double rmsDistance(const std::vector<vxVector<2>>& pts, const vxCircle& c) {
+    double s = 0;
+    for (const vxVector<2>& p : pts)
+        s += c.signedDistance(p) * c.signedDistance(p);
+    return std::sqrt(s / pts.size());
+}
+
+// The Pratt and Kasa objectives of a circle (centre a, b, radius r).
+double prattCost(const std::vector<vxVector<2>>& pts, double a, double b, double r) {
+    double s = 0;
+    for (const vxVector<2>& p : pts) {
+        const double e = (p - vxVector<2>(a, b)).lengthSq() - r * r;
+        s += e * e;
+    }
+    return s / (r * r);
+}
+double kasaCost(const std::vector<vxVector<2>>& pts, double a, double b, double r) {
+    return prattCost(pts, a, b, r) * r * r;
+}
+
+// True when every small step of the three parameters raises `cost`.
+template <class Cost> bool isLocalMinimum(Cost cost, const vxCircle& c, double step) {
+    const double a = c.center().x(), b = c.center().y(), r = c.radius();
+    const double at = cost(a, b, r);
+    for (int k = 0; k < 3; ++k)
+        for (double s : {-step, step}) {
+            const double v = cost(a + (k == 0 ? s : 0), b + (k == 1 ? s : 0), r + (k == 2 ? s : 0));
+            if (v < at) return false;
+        }
+    return true;
+}
+
+constexpr vxCircleFitDefs::fit_mode kModes[] = {vxCircleFitDefs::eGeometric,
+                                                vxCircleFitDefs::ePratt, vxCircleFitDefs::eKasa};
+
+} // namespace
+
+TEST(GeometryLineFit, ExactNoisyAndVerticalLines) {
+    // y = 0.5 x + 3 as the arranger calls the fit: mode 0, count 0, HUGE_VAL.
+    std::vector<vxVector<2>> pts;
+    for (int i = -3; i <= 5; ++i)
+        pts.push_back(vxVector<2>(i, 0.5 * i + 3));
+    vxLine line;
+    double rms = -1;
+    ASSERT_TRUE(vfLineFit(pts, vxLineFitDefs::fit_mode(0), 0, HUGE_VAL, line, nullptr, &rms));
+    EXPECT_NEAR(line.angle().plain(), std::atan(0.5), 1e-14);
+    for (const vxVector<2>& p : pts)
+        EXPECT_NEAR(line.distanceTo(p), 0.0, 1e-13);
+    EXPECT_NEAR(rms, 0.0, 1e-13);
+    // Points in order along the line come out in order of distanceAlong.
+    for (size_t i = 1; i < pts.size(); ++i)
+        EXPECT_GT(line.distanceAlong(pts[i]), line.distanceAlong(pts[i - 1]));
+
+    // A vertical line x = 5 fits as well as any other (angle pi/2 in (-pi/2, pi/2]).
+    std::vector<vxVector<2>> vertical{{5, -1}, {5, 2}, {5, 7}, {5, 8}};
+    ASSERT_TRUE(vfLineFit(vertical, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line));
+    EXPECT_NEAR(line.angle().plain(), std::numbers::pi / 2, 1e-15);
+    EXPECT_NEAR(line.distanceTo(vxVector<2>(5, 100)), 0.0, 1e-13);
+    EXPECT_NEAR(line.distanceTo(vxVector<2>(3, 0)), 2.0, 1e-13);
+
+    // Noise symmetric about a steep line: the orthogonal fit recovers it closely.
+    const vxLine truth(vxVector<2>(10, -4), vxDegree(80));
+    std::vector<vxVector<2>> noisy;
+    for (int i = 0; i < 200; ++i)
+        noisy.push_back(truth.point(-50 + 0.5 * i));
+    noisy = jitter(noisy, 0.2, 7);
+    ASSERT_TRUE(vfLineFit(noisy, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line, nullptr, &rms));
+    EXPECT_NEAR(vxDegree(line.angle()).plain(), 80, 0.1);
+    EXPECT_LT(line.distanceTo(vxVector<2>(10, -4)), 0.05);
+    EXPECT_NEAR(rms, 0.2, 0.03);
+}
+
+TEST(GeometryLineFit, OutliersAndDegenerateInput) {
+    // Eleven points on y = 1 and one point 3 above them.
+    std::vector<vxVector<2>> pts;
+    for (int i = 0; i <= 10; ++i)
+        pts.push_back(vxVector<2>(i, 1));
+    pts.push_back(vxVector<2>(5, 4));
+    vxLine line;
+    std::vector<bool> used;
+    // All kept: the outlier pulls the line.
+    ASSERT_TRUE(vfLineFit(pts, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line, &used));
+    EXPECT_GT(line.distanceTo(vxVector<2>(0, 1)), 0.1);
+    EXPECT_EQ(std::count(used.begin(), used.end(), true), 12);
+    // count 1 drops the worst point.
+    ASSERT_TRUE(vfLineFit(pts, vxLineFitDefs::eOrthogonal, 1, HUGE_VAL, line, &used));
+    EXPECT_FALSE(used.back());
+    EXPECT_EQ(std::count(used.begin(), used.end(), true), 11);
+    EXPECT_NEAR(line.distanceTo(vxVector<2>(100, 1)), 0.0, 1e-12);
+    // maxDist drops points farther than it, one at a time with refits.
+    ASSERT_TRUE(vfLineFit(pts, vxLineFitDefs::eOrthogonal, 0, 1.0, line, &used));
+    EXPECT_FALSE(used.back());
+    EXPECT_EQ(std::count(used.begin(), used.end(), true), 11);
+    // The greedy rule drops the point farthest from the current fit, which is not
+    // always the odd one out: here the outlier turns the first fit vertical.
+    std::vector<vxVector<2>> pulled{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {2, 5}};
+    ASSERT_TRUE(vfLineFit(pulled, vxLineFitDefs::eOrthogonal, 1, HUGE_VAL, line, &used));
+    EXPECT_TRUE(used.back());
+    // Never fewer than two points.
+    ASSERT_TRUE(vfLineFit(pts, vxLineFitDefs::eOrthogonal, 100, 0.0, line, &used));
+    EXPECT_EQ(std::count(used.begin(), used.end(), true), 2);
+
+    // Coincident points, a single point and no points give no line.
+    EXPECT_FALSE(
+        vfLineFit({{2, 3}, {2, 3}, {2, 3}}, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line));
+    EXPECT_EQ(line.distanceTo(vxVector<2>(2, 3)), 0.0);
+    EXPECT_FALSE(vfLineFit({{2, 3}}, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line));
+    EXPECT_FALSE(vfLineFit({}, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line));
+
+    EXPECT_THROW(vfLineFit(pts, vxLineFitDefs::eOrthogonal, -1, HUGE_VAL, line),
+                 vxGeomDefs::BadArgument);
+    EXPECT_THROW(vfLineFit(pts, vxLineFitDefs::eOrthogonal, 0, std::nan(""), line),
+                 vxGeomDefs::BadArgument);
+    EXPECT_THROW(vfLineFit(pts, vxLineFitDefs::fit_mode(3), 0, HUGE_VAL, line),
+                 vxGeomDefs::BadArgument);
+    EXPECT_THROW(vfLineFit({{0, 0}, {HUGE_VAL, 1}}, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line),
+                 vxGeomDefs::BadArgument);
+}
+
+TEST(GeometryCircleFit, ExactPointsGiveTheCircleInEveryMode) {
+    const vxCircle truth(vxVector<2>(-12.5, 40), 23);
+    struct Case {
+        double from, to;
+        int n;
+    };
+    // Full circle, half circle, a short 10-degree arc, and three points; also far
+    // from the origin, where unnormalised moments would lose their precision.
+    for (const vxVector<2> offset : {vxVector<2>(0, 0), vxVector<2>(1e6, -2e6)}) {
+        const vxCircle c(truth.center() + offset, truth.radius());
+        for (const Case& k :
+             {Case{0, 350, 36}, Case{-90, 90, 10}, Case{20, 30, 6}, Case{0, 120, 3}}) {
+            const auto pts = arc(c, vxDegree(k.from), vxDegree(k.to), k.n);
+            for (auto mode : kModes) {
+                vxCircle fit;
+                // The arranger's call: mode 0, 1.0, count 0, HUGE_VAL.
+                ASSERT_TRUE(vfCircleFit(pts, mode, 1.0, 0, HUGE_VAL, fit)) << mode << " " << k.to;
+                const double tol = 1e-9 * (1 + offset.length()) * (k.to - k.from < 20 ? 100 : 1);
+                EXPECT_NEAR(fit.radius(), c.radius(), tol) << mode << " " << k.to;
+                EXPECT_TRUE(vfRealEq(fit.center(), c.center(), tol)) << mode << " " << k.to;
+            }
+        }
+    }
+}
+
+TEST(GeometryCircleFit, NoisyShortArcs) {
+    // 25 points on a 40-degree arc of radius 100 with noise of 0.5.
+    const vxCircle truth(vxVector<2>(300, 200), 100);
+    for (unsigned seed : {1u, 2u, 3u}) {
+        const auto pts = jitter(arc(truth, vxDegree(70), vxDegree(110), 25), 0.5, seed);
+        vxCircle geometric, pratt, kasa;
+        double rmsGeometric = 0;
+        ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, geometric,
+                                nullptr, &rmsGeometric));
+        ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::ePratt, 1.0, 0, HUGE_VAL, pratt));
+        ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::eKasa, 1.0, 0, HUGE_VAL, kasa));
+        // Each fit minimises its own objective...
+        EXPECT_TRUE(isLocalMinimum(
+            [&](double a, double b, double r) { return prattCost(pts, a, b, r); }, pratt, 1e-6));
+        EXPECT_TRUE(isLocalMinimum(
+            [&](double a, double b, double r) { return kasaCost(pts, a, b, r); }, kasa, 1e-6));
+        auto geometricCost = [&](double a, double b, double r) {
+            return rmsDistance(pts, vxCircle(vxVector<2>(a, b), r));
+        };
+        EXPECT_TRUE(isLocalMinimum(geometricCost, geometric, 1e-6));
+        EXPECT_NEAR(rmsGeometric, rmsDistance(pts, geometric), 1e-12);
+        // ...so the geometric fit is the closest to the points of the three,
+        EXPECT_LE(rmsGeometric, rmsDistance(pts, pratt) + 1e-12);
+        EXPECT_LE(rmsGeometric, rmsDistance(pts, kasa) + 1e-12);
+        // and it stays near the true circle, as Pratt's does; Kasa's shrinks.
+        EXPECT_NEAR(geometric.radius(), 100, 15) << seed;
+        EXPECT_NEAR(pratt.radius(), geometric.radius(), 1) << seed;
+        EXPECT_LT(kasa.radius(), pratt.radius()) << seed;
+        // The initial damping only changes the path, not the minimum.
+        for (double damping : {0.0, 100.0}) {
+            vxCircle other;
+            ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::eGeometric, damping, 0, HUGE_VAL, other));
+            EXPECT_NEAR(other.radius(), geometric.radius(), 1e-6 * geometric.radius());
+        }
+    }
+}
+
+TEST(GeometryCircleFit, DegenerateInputGivesRadiusZero) {
+    vxCircle c(vxVector<2>(9, 9), 9);
+    // Three collinear, evenly spaced points (the arranger's straight-line case).
+    for (auto mode : kModes) {
+        EXPECT_FALSE(vfCircleFit({{0, 0}, {10, 5}, {20, 10}}, mode, 1.0, 0, HUGE_VAL, c));
+        EXPECT_EQ(c.radius(), 0.0);
+        EXPECT_TRUE(vfRealEq(c.center(), vxVector<2>(10, 5), 1e-12));
+    }
+    // Collinear in floating point, with rounding noise.
+    EXPECT_FALSE(vfCircleFit({{0.1, 0.1}, {0.2, 0.2}, {0.3, 0.3}, {0.7, 0.7}},
+                             vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
+    EXPECT_EQ(c.radius(), 0.0);
+    // Too few distinct points.
+    EXPECT_FALSE(vfCircleFit({{0, 0}, {1, 1}}, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
+    EXPECT_EQ(c.radius(), 0.0);
+    EXPECT_FALSE(
+        vfCircleFit({{0, 0}, {4, 0}, {4, 0}}, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
+    EXPECT_EQ(c.radius(), 0.0);
+    EXPECT_FALSE(
+        vfCircleFit({{3, 3}, {3, 3}, {3, 3}}, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
+    EXPECT_EQ(c.radius(), 0.0);
+    EXPECT_FALSE(vfCircleFit({}, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
+    EXPECT_EQ(c, vxCircle());
+    // Almost collinear is not degenerate: a very flat arc, a very large circle.
+    ASSERT_TRUE(vfCircleFit({{-10, 0}, {0, 1e-3}, {10, 0}}, vxCircleFitDefs::eGeometric, 1.0, 0,
+                            HUGE_VAL, c));
+    EXPECT_NEAR(c.radius(), 50000, 1);
+}
+
+TEST(GeometryCircleFit, OutliersAndArguments) {
+    const vxCircle truth(vxVector<2>(0, 0), 10);
+    auto pts = arc(truth, vxDegree(0), vxDegree(345), 24);
+    pts.push_back(vxVector<2>(0, 13));
+    vxCircle c;
+    std::vector<bool> used;
+    ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c, &used));
+    EXPECT_GT(std::fabs(c.radius() - 10), 0.01);
+    ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::eGeometric, 1.0, 1, HUGE_VAL, c, &used));
+    EXPECT_FALSE(used.back());
+    EXPECT_EQ(std::count(used.begin(), used.end(), false), 1);
+    EXPECT_NEAR(c.radius(), 10, 1e-9);
+    ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::ePratt, 1.0, 0, 2.0, c, &used));
+    EXPECT_FALSE(used.back());
+    EXPECT_EQ(std::count(used.begin(), used.end(), false), 1);
+    EXPECT_NEAR(c.radius(), 10, 1e-9);
+    // Never fewer than three points.
+    ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::eKasa, 1.0, 50, 0.0, c, &used));
+    EXPECT_EQ(std::count(used.begin(), used.end(), true), 3);
+
+    EXPECT_THROW(vfCircleFit(pts, vxCircleFitDefs::eGeometric, -1.0, 0, HUGE_VAL, c),
+                 vxGeomDefs::BadArgument);
+    EXPECT_THROW(vfCircleFit(pts, vxCircleFitDefs::eGeometric, HUGE_VAL, 0, HUGE_VAL, c),
+                 vxGeomDefs::BadArgument);
+    EXPECT_THROW(vfCircleFit(pts, vxCircleFitDefs::fit_mode(7), 1.0, 0, HUGE_VAL, c),
+                 vxGeomDefs::BadArgument);
+    EXPECT_THROW(vfCircleFit(pts, vxCircleFitDefs::eGeometric, 1.0, -2, HUGE_VAL, c),
+                 vxGeomDefs::BadArgument);
+    EXPECT_THROW(vfCircleFit(pts, vxCircleFitDefs::eGeometric, 1.0, 0, -1.0, c),
+                 vxGeomDefs::BadArgument);
+}
