@@ -10,12 +10,14 @@
 
 #include <deque>
 
+// Copying the object copies its records; copied records share their images' pixels.
 class vxDiagObject {
 public:
     // Kinds of records, each a bit of the callers' flags.
     enum Kind : unsigned long { eInput = 0x10000, eResults = 0x20000, eIntermediate = 0x40000 };
 
-    // True when `kind` is not 0 and `flags` holds every bit of it.
+    // True when `kind` is not 0 and `flags` holds every bit of it. Static, so that it
+    // needs no object: call it as vxDiagObject::shouldRecord, also when diag is null.
     static constexpr bool shouldRecord(unsigned long flags, unsigned long kind) noexcept {
         return kind != 0 && (flags & kind) == kind;
     }
