@@ -1,6 +1,6 @@
 /* Status codes of the C-level layers. A status is a long: 0 is success; a failure has
  * bit 31 of its 32-bit form set (and is negative as a long), and bits 5 to 30 name its
- * family. The system layer's family is 160, the image layer's 162. */
+ * family. The system and string layers use family 160, the image layer 162. */
 #ifndef VSYS_STATUS_H
 #define VSYS_STATUS_H
 

@@ -146,12 +146,3 @@ TEST_F(Attention, AbortFromAnotherThreadReachesCheck) {
     vxAttention::clearAbort(token);
     EXPECT_EQ(checkOutcome(), 'n');
 }
-
-TEST_F(Attention, CurrentIsTheThreadsSharedRequest) {
-    vxAttention::Token a = vxAttention::current();
-    EXPECT_TRUE(a == vxAttention::current());
-    a.requestAbort();
-    EXPECT_THROW(vxAttention::check(), vxAttention::Aborted);
-    a.clearAbort();
-    EXPECT_NO_THROW(vxAttention::check());
-}

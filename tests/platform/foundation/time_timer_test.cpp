@@ -32,9 +32,3 @@ TEST(Timer, AccumulatesRunningIntervalsOnly) {
     EXPECT_FALSE(t.isRunning());
     EXPECT_EQ(t.msec(), 0.0);
 }
-
-TEST(Timer, StartNowConstructor) {
-    vxTimer t(true);
-    EXPECT_TRUE(t.isRunning());
-    EXPECT_GE(t.msec(), 0.0);
-}
