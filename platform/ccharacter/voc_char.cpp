@@ -79,8 +79,9 @@ long rootCopy(const vimg_imageConst& img, const Box& rootCopyRect, vimg_imageCon
     if (!vimg_imageConst_isBound(&img)) return vimg_imageConst_assign(&out, &img);
     const Box window = windowOf(img);
     if (!isNull(rootCopyRect) && !holds(rootCopyRect, window)) return VOC_STATUS_BAD_ROOT_COPY_RECT;
-    Box region = isNull(rootCopyRect) ? window : intersection(rootCopyRect, rootOf(img));
-    if (isNull(region)) region = window; // an empty window with nothing around it to keep
+    // The clipped rectangle holds a non-empty window; an empty window keeps nothing around it.
+    const Box region =
+        isNull(rootCopyRect) || isNull(window) ? window : intersection(rootCopyRect, rootOf(img));
     unsigned char* pels = nullptr;
     vimg_imageConst copy;
     vimg_imageConst_constructUnbound(&copy);

@@ -58,8 +58,9 @@ void voc_char_cleanup(void* ch);
 
 /* Stores in ch a private copy of img as the normalized image, with the threshold and
  * invert that binarize it. The copy covers img's window, or with a non-null root copy
- * rectangle (image coordinates) that rectangle clipped to img's root, and is windowed to
- * img's window with img's transform; an unbound img is stored as it is. Drops the
+ * rectangle (image coordinates) that rectangle clipped to img's root (for context around
+ * a non-empty window), and is windowed to img's window with img's transform; an unbound
+ * img is stored as it is. Drops the
  * binarized image and forgets the detected mark rectangle (client), as the normalized
  * image has changed. Returns VOC_OK, VOC_STATUS_THRESHOLD_RANGE for a threshold outside
  * 0..256 (checked whether or not hasThresholdAndInvert is set),
