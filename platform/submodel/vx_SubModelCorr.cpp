@@ -20,6 +20,22 @@ bool cares(unsigned char maskValue) {
     return maskValue >= 128;
 }
 
+// A bound mask that cares for every pixel of its window; such a mask is dropped, so
+// that it costs no more than none.
+bool caresEverywhere(const vxPelBuffer_const<unsigned char>& mask) {
+    if (!mask.isBound()) return false;
+    const vxPelRect& win = mask.window();
+    for (long y = win.y(); y < win.lr().y(); ++y) {
+        const unsigned char* row = mask.pointToPel(win.x(), y);
+        if (!std::all_of(row, row + win.width(), cares)) return false;
+    }
+    return true;
+}
+
+vxPelBuffer_const<unsigned char> effective(const vxPelBuffer_const<unsigned char>& mask) {
+    return caresEverywhere(mask) ? vxPelBuffer_const<unsigned char>() : mask;
+}
+
 // The integral image of a w x h array of the given stride: (w + 1) x (h + 1) sums of
 // the pixels above and to the left.
 std::vector<std::int64_t> integral(const std::int16_t* data, long stride, long w, long h) {
@@ -110,7 +126,8 @@ Canvas makeCanvas(const vxPelBuffer_const<unsigned char>& image,
 } // namespace
 
 vx_SubModelPattern::vx_SubModelPattern(const vxPelBuffer_const<unsigned char>& image,
-                                       const vxPelBuffer_const<unsigned char>& mask) {
+                                       const vxPelBuffer_const<unsigned char>& modelMask) {
+    const vxPelBuffer_const<unsigned char> mask = effective(modelMask);
     const vxPelRect& win = image.window();
     if (win.width() > kMaxModelWidth || win.area() > kMaxModelPixels)
         throw vx_SubModelDefs::BadImage(L"The sub-model image is too large");
@@ -141,72 +158,70 @@ vx_SubModelPattern::vx_SubModelPattern(const vxPelBuffer_const<unsigned char>& i
 
 std::vector<double> vf_SubModelScores(const vx_SubModelPattern& p,
                                       const vxPelBuffer_const<unsigned char>& image,
-                                      const vxPelBuffer_const<unsigned char>& mask,
+                                      const vxPelBuffer_const<unsigned char>& imageMask,
                                       const vx_SubModelShifts& shifts) {
     std::vector<double> scores(static_cast<size_t>(shifts.nx * shifts.ny), 0.0);
     if (scores.empty()) return scores;
-    const bool imageMask = mask.isBound(), modelMask = p.hasMask_;
+    const vxPelBuffer_const<unsigned char> mask = effective(imageMask);
+    const bool masked = mask.isBound(), modelMask = p.hasMask_;
     // Integrals of the canvas serve the image-side sums only where the model counts
     // every pixel of its footprint.
     const Canvas c = makeCanvas(image, mask, shifts, p.width_, p.height_, p.stride_, !modelMask);
 
     // Dot products the integrals cannot give. Pair 0 is always the cross term.
-    vx_SubModelDotJob job;
-    job.modelStride = p.stride_;
-    job.canvasStride = c.stride;
-    auto pair = [&job](const std::vector<std::int16_t>& m, const std::vector<std::int16_t>& i) {
-        job.model[job.pairs] = m.data();
-        job.canvas[job.pairs] = i.data();
-        ++job.pairs;
+    vx_SubModelDotJob jobs[6];
+    int pairs = 0;
+    auto pair = [&](const std::vector<std::int16_t>& m, const std::vector<std::int16_t>& i) {
+        jobs[pairs++] = {m.data(), i.data(), p.stride_, c.stride};
     };
     pair(p.value_, c.value);
     if (modelMask) {
         pair(p.care_, c.value);
         pair(p.care_, c.square);
     }
-    if (imageMask) {
+    if (masked) {
         if (modelMask) pair(p.care_, c.care);
         pair(p.value_, c.care);
         pair(p.square_, c.care);
     }
 
     const vxPelRect& win = image.window();
-    std::vector<std::int64_t> dots(static_cast<size_t>(shifts.nx * job.pairs));
+    std::vector<std::int64_t> dots(static_cast<size_t>(shifts.nx * pairs));
+    auto dot = [&](int k, long i) { return dots[size_t(k * shifts.nx + i)]; };
     for (long j = 0; j < shifts.ny; ++j) {
         const long dy = shifts.y0 + j;
         const long v0 = std::max(0L, -dy), v1 = std::min(p.height_, win.height() - dy);
         if (v1 <= v0) continue;
-        const long perPlacement = std::max(1L, (v1 - v0) * p.stride_ * job.pairs);
-        const long batch = std::max(1L, kProductsPerPoll / perPlacement);
-        for (long i0 = 0; i0 < shifts.nx; i0 += batch) {
-            vxAttention::check();
-            const long count = std::min(batch, shifts.nx - i0);
-            vf_SubModelDots(job, i0, j, count, v0, v1, dots.data() + i0 * job.pairs);
-        }
+        const long batch = std::max(1L, kProductsPerPoll / ((v1 - v0) * p.stride_));
+        for (int k = 0; k < pairs; ++k)
+            for (long i0 = 0; i0 < shifts.nx; i0 += batch) {
+                vxAttention::check();
+                const long count = std::min(batch, shifts.nx - i0);
+                vf_SubModelDots(jobs[k], i0, j, count, v0, v1, dots.data() + k * shifts.nx + i0);
+            }
         for (long i = 0; i < shifts.nx; ++i) {
             const long dx = shifts.x0 + i;
             const long u0 = std::max(0L, -dx), u1 = std::min(p.width_, win.width() - dx);
             if (u1 <= u0) continue;
-            const std::int64_t* d = dots.data() + i * job.pairs;
             Sums s;
-            s.mi = d[0];
+            s.mi = dot(0, i);
             int k = 1;
             if (modelMask) {
-                s.i = d[k++];
-                s.ii = d[k++];
+                s.i = dot(k++, i);
+                s.ii = dot(k++, i);
             } else {
                 s.i = boxSum(c.valueSum, c.width, i, j, i + p.width_, j + p.height_);
                 s.ii = boxSum(c.squareSum, c.width, i, j, i + p.width_, j + p.height_);
             }
-            if (!imageMask) {
+            if (!masked) {
                 s.n = boxSum(p.careSum_, p.width_, u0, v0, u1, v1);
                 s.m = boxSum(p.valueSum_, p.width_, u0, v0, u1, v1);
                 s.mm = boxSum(p.squareSum_, p.width_, u0, v0, u1, v1);
             } else {
-                s.n = modelMask ? d[k++]
+                s.n = modelMask ? dot(k++, i)
                                 : boxSum(c.careSum, c.width, i, j, i + p.width_, j + p.height_);
-                s.m = d[k++];
-                s.mm = d[k++];
+                s.m = dot(k++, i);
+                s.mm = dot(k++, i);
             }
             scores[static_cast<size_t>(j * shifts.nx + i)] = coefficient(s);
         }

@@ -1,5 +1,5 @@
-// Portable inner loops of the sub-model correlation, and the choice of the vector
-// loops when the processor has them.
+// Portable inner loop of the sub-model correlation, and the choice of the vector loop
+// when the processor has it.
 #include "vx_SubModelKernel.h"
 
 namespace {
@@ -8,20 +8,18 @@ void dotsPortable(const vx_SubModelDotJob& job, long x0, long y, long count, lon
                   std::int64_t* out) {
     const long width = job.modelStride;
     for (long i = 0; i < count; ++i) {
-        for (int k = 0; k < job.pairs; ++k) {
-            std::int64_t total = 0;
-            for (long v = v0; v < v1; ++v) {
-                const std::int16_t* m = job.model[k] + v * job.modelStride;
-                const std::int16_t* c = job.canvas[k] + (y + v) * job.canvasStride + x0 + i;
-                // A row sum stays below width * 16384, within 32 bits for widths the
-                // tool accepts.
-                std::int32_t row = 0;
-                for (long u = 0; u < width; ++u)
-                    row += std::int32_t(m[u]) * std::int32_t(c[u]);
-                total += row;
-            }
-            out[i * job.pairs + k] = total;
+        std::int64_t total = 0;
+        for (long v = v0; v < v1; ++v) {
+            const std::int16_t* m = job.model + v * job.modelStride;
+            const std::int16_t* c = job.canvas + (y + v) * job.canvasStride + x0 + i;
+            // A row sum stays below width * 16384, within 32 bits for the widths the
+            // tool accepts.
+            std::int32_t row = 0;
+            for (long u = 0; u < width; ++u)
+                row += std::int32_t(m[u]) * std::int32_t(c[u]);
+            total += row;
         }
+        out[i] = total;
     }
 }
 
