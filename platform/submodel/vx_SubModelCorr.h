@@ -23,9 +23,9 @@ struct vx_SubModelShifts {
 class vx_SubModelPattern {
 public:
     vx_SubModelPattern() = default;
-    // Pixels of `mask` at 128 or more count; an unbound mask counts every pixel. The
-    // caller has checked that both windows agree. Throws vx_SubModelDefs::BadImage for
-    // a model wider than 65536 pixels or with more than 2^24 pixels.
+    // Pixels of `mask` at 128 or more count; an unbound mask, or one that counts every
+    // pixel, is treated as none. The caller has checked that both windows agree. Throws
+    // vx_SubModelDefs::BadImage for a model wider than 65536 pixels or with more than 2^24 pixels.
     vx_SubModelPattern(const vxPelBuffer_const<unsigned char>& image,
                        const vxPelBuffer_const<unsigned char>& mask);
 
@@ -48,7 +48,8 @@ private:
 
 // Scores, row by row (nx * ny values), the pattern at every placement of `shifts`
 // over image's window, counting image pixels whose mask value is 128 or more (every
-// pixel when the mask is unbound; a bound mask's window must equal the image's).
+// pixel when the mask is unbound or counts them all; a bound mask's window must equal
+// the image's).
 // Only the pixels where model and image overlap take part. Each score is the
 // correlation coefficient clamped to [0, 1]; it is 0 when either side is flat over
 // the overlap or fewer than two pixels take part. Polls vxAttention::check.

@@ -1,6 +1,7 @@
 // The sub-model tool must find smooth glyphs at the right sub-pixel offset, also when
 // the model hangs over the image's edge, respect both masks, and stay defined on flat
 // images.
+#include "vxAttention.h"
 #include "vx_SubModelDefs.h"
 #include "vx_SubModelTool.h"
 
@@ -115,6 +116,13 @@ TEST(SubModelTool, ModelHangingOverTheEdgeScoresOnTheOverlap) {
     EXPECT_TRUE(rs[0].pose().isIdentity());
     EXPECT_LT(rs[0].score(), 0.5);
 
+    // A model larger than the image hangs out on both sides at once.
+    const Image big = draw({0, 0, 40, 56}, {0, 0, 40, 56}, ring(20, 28, 7));
+    trained(big).run(image, vxXform<2>(), compileParams(40, 56), rs);
+    ASSERT_EQ(rs.numFound(), 1);
+    EXPECT_NEAR(rs[0].pose().trans().x(), 6.3, 0.1);
+    EXPECT_NEAR(rs[0].pose().trans().y(), -11.6, 0.1);
+
     // A reach of 5 pixels to the right cannot reach the ring 10 pixels away.
     vxWarpSubModelCorRunParams near = compileParams(32, 48);
     near.partialMatch(vxPelRect(0, -24, 5, 48));
@@ -210,7 +218,7 @@ TEST(SubModelTool, FlatModelOrImageScoresZeroAtTheStartPose) {
     EXPECT_EQ(rs[0].score(), 0.0);
 }
 
-TEST(SubModelTool, BadArgumentsThrowAndLeaveResultsAlone) {
+TEST(SubModelTool, BadArgumentsAndTimeLimitsThrowAndLeaveResultsAlone) {
     const Image glyph = draw(kArea, kArea, ring(16, 24, 7));
     vx_SubModelResultSet rs;
     const vxWarpSubModelCorRunParams p = compileParams(32, 48);
@@ -225,6 +233,11 @@ TEST(SubModelTool, BadArgumentsThrowAndLeaveResultsAlone) {
     EXPECT_THROW(tool.run(glyph, turned, p, rs), vx_SubModelDefs::NotImplemented);
     EXPECT_THROW(tool.run(glyph, filled({0, 0, 31, 48}, 255), vxXform<2>(), p, rs),
                  vx_SubModelDefs::BadImage);
+    {
+        vxAttentionTag limit;
+        limit.attachTimeout(0);
+        EXPECT_THROW(tool.run(glyph, vxXform<2>(), p, rs), vxTimeout::Expired);
+    }
     EXPECT_EQ(rs.numFound(), 1);
 
     vxWarpSubModelCorRunParams q;
