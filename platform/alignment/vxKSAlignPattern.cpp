@@ -1,0 +1,132 @@
+// Granularity settings and training of alignment patterns.
+#include "vxKSAlignPattern.h"
+
+#include "vxPelOps.h"
+#include "vx_KSModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMaxLevel = 5;
+constexpr std::size_t kFineFeatures = 256;  // enough for sub-pixel accuracy
+constexpr std::size_t kCoarseFeatures = 64; // the top level's cost grows with this
+constexpr long kMinFineFeatures = 8;
+constexpr long kMinTopFeatures = 16;
+constexpr double kMinTopSize = 6.0; // pixels across the pattern at the top level
+
+int levelOf(double grain) {
+    return std::clamp(static_cast<int>(std::lround(std::log2(grain))), 0, kMaxLevel);
+}
+
+// Marks the pixels of a w x h plane within 2 pixels of any feature (origin in pixels).
+void markNearEdges(const vx_KSLevel& level, const vxVector<2>& origin, long w, long h,
+                   vx_KSPlane& out) {
+    out.w = w;
+    out.h = h;
+    out.pix.assign(static_cast<std::size_t>(w * h), 0);
+    for (const vx_KSFeature& f : level.features) {
+        const double x = f.x + origin.x(), y = f.y + origin.y();
+        for (long j = static_cast<long>(std::floor(y - 2)); j <= static_cast<long>(y + 2); ++j)
+            for (long i = static_cast<long>(std::floor(x - 2)); i <= static_cast<long>(x + 2);
+                 ++i) {
+                if (i < 0 || j < 0 || i >= w || j >= h) continue;
+                const double ex = i + 0.5 - x, ey = j + 0.5 - y;
+                if (ex * ex + ey * ey <= 4.0) out.pix[j * w + i] = 1;
+            }
+    }
+}
+
+} // namespace
+
+vx_KSPattern::vx_KSPattern() = default;
+vx_KSPattern::~vx_KSPattern() = default;
+vx_KSPattern::vx_KSPattern(const vx_KSPattern&) = default;
+vx_KSPattern& vx_KSPattern::operator=(const vx_KSPattern&) = default;
+
+void vx_KSPattern::grainLimits(double coarse, double fine) {
+    if (!(fine >= 1.0 && fine <= 32.0 && coarse >= fine && coarse <= 32.0))
+        throw vx_KSDefs::BadParams(L"Grain limits must satisfy 1 <= fine <= coarse <= 32");
+    coarse_ = coarse;
+    fine_ = fine;
+    auto_ = false;
+}
+
+int vx_KSPattern::coarseLevel() const {
+    return model_ ? model_->top : 0;
+}
+
+int vx_KSPattern::fineLevel() const {
+    return model_ ? model_->fine : 0;
+}
+
+long vx_KSPattern::numFeatures(int level) const {
+    if (!model_ || level < 0 || level >= static_cast<int>(model_->levels.size())) return 0;
+    return static_cast<long>(model_->levels[level].features.size());
+}
+
+void vxKSAlignPattern::train(const vxPelBuffer_const<unsigned char>& image, long mode,
+                             vxDiagObject*, unsigned long) {
+    if (!image.isBound() || image.width() <= 0 || image.height() <= 0)
+        throw vx_KSDefs::BadImage(L"Training image is unbound or empty");
+    if (mode < vx_KSDefs::eTrainSearch || mode > vx_KSDefs::eTrainAll)
+        throw vx_KSDefs::BadParams(L"Unknown train mode");
+
+    vxPelBuffer_const<unsigned char> copy = vfPelCopy(image);
+    const vxPelRect window = copy.window();
+    const long w = window.width(), h = window.height();
+    const int fine = auto_ ? 0 : levelOf(fine_);
+    int maxLevel = auto_ ? kMaxLevel : levelOf(coarse_);
+    if (!(mode & vx_KSDefs::eTrainSearch)) maxLevel = fine;
+
+    auto model = std::make_shared<vx_KSModel>();
+    model->window = window;
+    model->origin = vxVector<2>(window.x() + 0.5 * w, window.y() + 0.5 * h);
+    model->fine = fine;
+    model->levels.resize(static_cast<std::size_t>(maxLevel) + 1);
+
+    // Pyramid of the window; each level's features relative to the window's centre.
+    vx_KSPlane plane, half;
+    plane.w = w;
+    plane.h = h;
+    plane.pix.resize(static_cast<std::size_t>(w * h));
+    for (long y = 0; y < h; ++y)
+        std::copy_n(copy.pointToPel(window.x(), window.y() + y), w, plane.pix.begin() + y * w);
+    vx_KSGradient grad;
+    for (int L = 0; L <= maxLevel; ++L) {
+        if (L > 0) {
+            vf_KSHalve(plane.data(), plane.w, plane.w, plane.h, half);
+            std::swap(plane, half);
+        }
+        if (plane.w < 3 || plane.h < 3) break;
+        if (L < fine) continue;
+        vf_KSSobel(plane.data(), plane.w, plane.w, plane.h, grad);
+        const double unit = std::ldexp(1.0, L);
+        const vxVector<2> origin(0.5 * w / unit, 0.5 * h / unit);
+        model->levels[L] =
+            vf_KSExtractFeatures(grad, origin, L == fine ? kFineFeatures : kCoarseFeatures);
+        if (L == fine) markNearEdges(model->levels[L], origin, plane.w, plane.h, model->nearEdge);
+    }
+    if (static_cast<long>(model->levels[fine].features.size()) < kMinFineFeatures)
+        throw vx_KSDefs::TooFewFeatures();
+
+    // The coarsest level that keeps enough of the pattern; thin or small patterns fall
+    // back to finer levels.
+    model->top = fine;
+    for (int L = maxLevel; L > fine; --L) {
+        const double across = std::min(w, h) / std::ldexp(1.0, L);
+        if (across >= kMinTopSize &&
+            static_cast<long>(model->levels[L].features.size()) >= kMinTopFeatures) {
+            model->top = L;
+            break;
+        }
+    }
+    for (int L = model->top + 1; L <= maxLevel; ++L)
+        model->levels[L] = vx_KSLevel();
+    model->levels.resize(static_cast<std::size_t>(model->top) + 1);
+    model->refine = (mode & vx_KSDefs::eTrainFine) != 0;
+
+    model_ = std::move(model);
+    trainImage_ = copy;
+}

@@ -1,0 +1,155 @@
+// Edge probing along a line and the extraction of a pattern level's edge features.
+#include "vx_KSModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <unordered_map>
+
+bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, double uy,
+                    double reach, double minStrength, double* offset, double* strength) {
+    constexpr double kStep = 0.5, kSpan = 1.5;
+    constexpr int kMaxSamples = 64;
+    const int half = std::min(static_cast<int>((reach + kSpan) / kStep), kMaxSamples / 2 - 1);
+    const int inner = static_cast<int>(reach / kStep);
+    float f[kMaxSamples];
+    for (int i = -half; i <= half; ++i) {
+        float sx, sy;
+        g.at(px + i * kStep * ux, py + i * kStep * uy, &sx, &sy);
+        f[i + half] = static_cast<float>(sx * ux + sy * uy);
+    }
+    int best = 0;
+    float peak = -1.0f;
+    for (int i = -inner; i <= inner; ++i)
+        if (f[i + half] > peak) {
+            peak = f[i + half];
+            best = i;
+        }
+    if (!(peak >= minStrength)) return false;
+    const int spread = static_cast<int>(kSpan / kStep);
+    double sw = 0.0, swd = 0.0;
+    for (int i = std::max(best - spread, -half); i <= std::min(best + spread, half); ++i) {
+        const double w = std::max(0.0f, f[i + half]);
+        sw += w;
+        swd += w * i * kStep;
+    }
+    *offset = swd / sw;
+    *strength = peak;
+    return true;
+}
+
+namespace {
+
+struct Candidate {
+    vx_KSFeature f;
+    float strength;
+};
+
+// Keeps the strongest candidates at least `spacing` apart.
+std::vector<Candidate> thin(const std::vector<Candidate>& sorted, double spacing) {
+    std::unordered_map<std::int64_t, std::vector<std::size_t>> cells;
+    std::vector<Candidate> kept;
+    const auto key = [](long cx, long cy) { return (static_cast<std::int64_t>(cx) << 32) ^ cy; };
+    for (const Candidate& c : sorted) {
+        const long cx = static_cast<long>(std::floor(c.f.x / spacing));
+        const long cy = static_cast<long>(std::floor(c.f.y / spacing));
+        bool near = false;
+        for (long dy = -1; dy <= 1 && !near; ++dy)
+            for (long dx = -1; dx <= 1 && !near; ++dx) {
+                const auto it = cells.find(key(cx + dx, cy + dy));
+                if (it == cells.end()) continue;
+                for (std::size_t k : it->second) {
+                    const double ex = kept[k].f.x - c.f.x, ey = kept[k].f.y - c.f.y;
+                    if (ex * ex + ey * ey < spacing * spacing) {
+                        near = true;
+                        break;
+                    }
+                }
+            }
+        if (near) continue;
+        cells[key(cx, cy)].push_back(kept.size());
+        kept.push_back(c);
+    }
+    return kept;
+}
+
+} // namespace
+
+vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origin,
+                                std::size_t maxFeatures) {
+    const long w = g.w, h = g.h;
+    std::vector<float> mag(g.gx.size());
+    for (std::size_t i = 0; i < mag.size(); ++i)
+        mag[i] = std::hypot(g.gx[i], g.gy[i]);
+
+    // Non-maximum suppression across the edge, on interior pixels only.
+    std::vector<long> peaks;
+    for (long y = 1; y + 1 < h; ++y)
+        for (long x = 1; x + 1 < w; ++x) {
+            const long i = y * w + x;
+            const float m = mag[i];
+            if (m < 1.0f) continue;
+            const float ax = std::fabs(g.gx[i]), ay = std::fabs(g.gy[i]);
+            long step;
+            if (ax > 2.4142f * ay)
+                step = 1;
+            else if (ay > 2.4142f * ax)
+                step = w;
+            else
+                step = (g.gx[i] * g.gy[i] > 0.0f) ? w + 1 : w - 1;
+            if (m > mag[i - step] && m >= mag[i + step]) peaks.push_back(i);
+        }
+    vx_KSLevel level;
+    if (peaks.empty()) return level;
+
+    // Weak edges relative to the pattern's own contrast are left out.
+    std::vector<float> strengths;
+    for (long i : peaks)
+        strengths.push_back(mag[i]);
+    const std::size_t at = strengths.size() * 9 / 10;
+    std::nth_element(strengths.begin(), strengths.begin() + at, strengths.end());
+    const double threshold = std::max(2.0, 0.25 * strengths[at]);
+
+    std::vector<Candidate> candidates;
+    for (long i : peaks) {
+        if (mag[i] < threshold) continue;
+        const double cx = i % w + 0.5, cy = i / w + 0.5;
+        const double ux = g.gx[i] / mag[i], uy = g.gy[i] / mag[i];
+        double d, s;
+        if (!vf_KSProbeEdge(g, cx, cy, ux, uy, 1.0, 0.5 * threshold, &d, &s)) continue;
+        const double ex = cx + d * ux, ey = cy + d * uy;
+        float sx, sy;
+        g.at(ex, ey, &sx, &sy);
+        const double sm = std::hypot(sx, sy);
+        Candidate c;
+        c.f.x = static_cast<float>(ex - origin.x());
+        c.f.y = static_cast<float>(ey - origin.y());
+        c.f.ux = static_cast<float>(sm > 0.0 ? sx / sm : ux);
+        c.f.uy = static_cast<float>(sm > 0.0 ? sy / sm : uy);
+        c.strength = static_cast<float>(s);
+        candidates.push_back(c);
+    }
+    std::stable_sort(
+        candidates.begin(), candidates.end(),
+        [](const Candidate& a, const Candidate& b) { return a.strength > b.strength; });
+
+    double spacing = 0.75;
+    std::vector<Candidate> kept = thin(candidates, spacing);
+    while (kept.size() > maxFeatures) {
+        spacing *= 1.05 * std::sqrt(static_cast<double>(kept.size()) / maxFeatures);
+        kept = thin(candidates, spacing);
+    }
+
+    // A fixed pseudo-random order: any prefix of the features covers the whole pattern,
+    // so partial sums grow evenly.
+    std::uint32_t state = 12345u;
+    for (std::size_t i = kept.size(); i > 1; --i) {
+        state = state * 1664525u + 1013904223u;
+        std::swap(kept[i - 1], kept[(state >> 8) % i]);
+    }
+    for (const Candidate& c : kept) {
+        level.features.push_back(c.f);
+        level.radius = std::max(level.radius, std::hypot(double(c.f.x), double(c.f.y)));
+    }
+    return level;
+}

@@ -1,0 +1,87 @@
+// Pixel loops of the alignment tool's pyramid and gradients.
+#include "vx_KSGradient.h"
+
+#include <algorithm>
+#include <cmath>
+
+void vx_KSGradient::at(double x, double y, float* outX, float* outY) const {
+    const double u = x - 0.5, v = y - 0.5;
+    const double fu = std::floor(u), fv = std::floor(v);
+    const long i = static_cast<long>(fu), j = static_cast<long>(fv);
+    if (!(u >= -1.0 && v >= -1.0 && u < w && v < h)) {
+        *outX = *outY = 0.0f;
+        return;
+    }
+    const float a = static_cast<float>(u - fu), b = static_cast<float>(v - fv);
+    const float wts[4] = {(1 - a) * (1 - b), a * (1 - b), (1 - a) * b, a * b};
+    const long xs[4] = {i, i + 1, i, i + 1};
+    const long ys[4] = {j, j, j + 1, j + 1};
+    float sx = 0.0f, sy = 0.0f;
+    for (int k = 0; k < 4; ++k) {
+        if (xs[k] < 0 || ys[k] < 0 || xs[k] >= w || ys[k] >= h) continue;
+        const std::size_t at = static_cast<std::size_t>(ys[k] * w + xs[k]);
+        sx += wts[k] * gx[at];
+        sy += wts[k] * gy[at];
+    }
+    *outX = sx;
+    *outY = sy;
+}
+
+void vf_KSHalve(const unsigned char* src, long stride, long w, long h, vx_KSPlane& dst) {
+    dst.w = w / 2;
+    dst.h = h / 2;
+    dst.pix.resize(static_cast<std::size_t>(dst.w * dst.h));
+    for (long y = 0; y < dst.h; ++y) {
+        const unsigned char* r0 = src + 2 * y * stride;
+        const unsigned char* r1 = r0 + stride;
+        unsigned char* out = dst.pix.data() + y * dst.w;
+        for (long x = 0; x < dst.w; ++x)
+            out[x] = static_cast<unsigned char>(
+                (r0[2 * x] + r0[2 * x + 1] + r1[2 * x] + r1[2 * x + 1] + 2) >> 2);
+    }
+}
+
+void vf_KSSobel(const unsigned char* src, long stride, long w, long h, vx_KSGradient& g) {
+    g.w = w;
+    g.h = h;
+    const std::size_t n = static_cast<std::size_t>(w * h);
+    g.gx.resize(n);
+    g.gy.resize(n);
+    if (w == 0 || h == 0) return;
+    std::vector<int> padded(static_cast<std::size_t>(w + 2) * 3);
+    for (long y = 0; y < h; ++y) {
+        // Three rows with one repeated pixel at each end, so the loop has no branches.
+        const unsigned char* rows[3] = {src + std::max(y - 1, 0L) * stride, src + y * stride,
+                                        src + std::min(y + 1, h - 1) * stride};
+        int* p[3];
+        for (int r = 0; r < 3; ++r) {
+            p[r] = padded.data() + r * (w + 2);
+            p[r][0] = rows[r][0];
+            for (long x = 0; x < w; ++x)
+                p[r][x + 1] = rows[r][x];
+            p[r][w + 1] = rows[r][w - 1];
+        }
+        float* ox = g.gx.data() + y * w;
+        float* oy = g.gy.data() + y * w;
+        const int *a = p[0], *b = p[1], *c = p[2];
+        for (long x = 0; x < w; ++x) {
+            const int dx = (a[x + 2] - a[x]) + 2 * (b[x + 2] - b[x]) + (c[x + 2] - c[x]);
+            const int dy = (c[x] + 2 * c[x + 1] + c[x + 2]) - (a[x] + 2 * a[x + 1] + a[x + 2]);
+            ox[x] = 0.125f * static_cast<float>(dx);
+            oy[x] = 0.125f * static_cast<float>(dy);
+        }
+    }
+}
+
+void vf_KSNormalize(vx_KSGradient& g, float contrast) {
+    const float c2 = contrast * contrast;
+    const std::size_t n = g.gx.size();
+    float* gx = g.gx.data();
+    float* gy = g.gy.data();
+    for (std::size_t i = 0; i < n; ++i) {
+        const float m2 = gx[i] * gx[i] + gy[i] * gy[i];
+        const float inv = (m2 >= c2 && m2 > 0.0f) ? 1.0f / std::sqrt(m2) : 0.0f;
+        gx[i] *= inv;
+        gy[i] *= inv;
+    }
+}

@@ -1,0 +1,52 @@
+// The trained form of an alignment pattern: edge features at several pyramid levels.
+#pragma once
+
+#include "vxPelBuffer.h"
+#include "vxVector.h"
+#include "vx_KSGradient.h"
+
+#include <vector>
+
+// One edge feature: a sub-pixel edge position relative to the pattern's origin and the
+// unit gradient direction there (pointing from dark to light), in pixels of its level.
+struct vx_KSFeature {
+    float x = 0.0f;
+    float y = 0.0f;
+    float ux = 0.0f;
+    float uy = 0.0f;
+};
+
+// The features of one pyramid level.
+struct vx_KSLevel {
+    std::vector<vx_KSFeature> features; // in an order that spreads partial sums evenly
+    double radius = 0.0;                // largest feature distance from the origin
+};
+
+struct vx_KSModel {
+    // levels[L] holds level L's features for fine <= L <= top; other entries are empty.
+    std::vector<vx_KSLevel> levels;
+    int fine = 0;
+    int top = 0;
+    // The pattern's origin (the training window's centre) in training-image coordinates.
+    vxVector<2> origin;
+    // The training window in training-image coordinates.
+    vxPelRect window;
+    // Level-`fine` pixels near a pattern edge (1) or not (0), over the training window,
+    // for clutter scoring: the window's size at level `fine`.
+    vx_KSPlane nearEdge;
+    // Results are refined by least squares at the fine level (train mode bit 2).
+    bool refine = true;
+};
+
+// Locates an edge on the line p + d u (|d| <= reach) of a gradient plane: the peak of
+// the directional derivative g(p + d u) . u, sampled every half pixel, refined to the
+// centroid of the samples within 1.5 pixels of the peak. Returns false when the peak
+// stays below minStrength; otherwise sets *offset to d and *strength to the peak.
+bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, double uy,
+                    double reach, double minStrength, double* offset, double* strength);
+
+// Extracts a level's features from the gradient of the training window at that level
+// (origin in that level's pixels): non-maximum-suppressed edge pixels refined to
+// sub-pixel edge positions, thinned to at most maxFeatures evenly spaced ones.
+vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origin,
+                                std::size_t maxFeatures);

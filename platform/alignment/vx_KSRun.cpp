@@ -1,0 +1,317 @@
+// An alignment run: argument checks, the run image's pyramid, the coarse-to-fine
+// search, the merging of overlapping results and the conversion to client poses.
+#include "vxAttention.h"
+#include "vxKSAlignPattern.h"
+#include "vx_KSFootprint.h"
+#include "vx_KSModel.h"
+#include "vx_KSSearch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kThresholdDropPerLevel = 0.1;
+
+// Buffers kept per thread across runs: freshly mapped memory is page-faulted in on first
+// touch, which alone would make a run several times slower.
+struct Workspace {
+    std::vector<vx_KSPlane> planes; // index = level; level 0 is read from the image
+    std::vector<vx_KSGradient> grads;
+    std::vector<vx_KSPlane> care;
+    vx_KSGradient fineUnit;
+    vx_KSSearchWork search;
+    std::vector<vx_KSCandidate> candidates;
+};
+
+Workspace& workspace() {
+    thread_local Workspace ws;
+    return ws;
+}
+
+// The values a degree of freedom takes at one level: the zone sampled with `step` (a
+// full-turn angle zone once around), or the nominal value alone.
+void sampleAngles(bool free, double low, double high, double nominal, double step,
+                  std::vector<double>& out) {
+    out.clear();
+    if (!free) {
+        out.push_back(nominal);
+        return;
+    }
+    if (high - low >= 2.0 * kPi - 1e-9) {
+        const long n = std::max(1L, static_cast<long>(std::ceil(2.0 * kPi / step)));
+        for (long i = 0; i < n; ++i)
+            out.push_back(low + i * 2.0 * kPi / n);
+        return;
+    }
+    const long n = std::max(1L, static_cast<long>(std::ceil((high - low) / step)));
+    for (long i = 0; i < n; ++i)
+        out.push_back(low + (i + 0.5) * (high - low) / n);
+}
+
+void sampleScales(bool free, double low, double high, double nominal, double logStep,
+                  std::vector<double>& out) {
+    out.clear();
+    if (!free) {
+        out.push_back(nominal);
+        return;
+    }
+    const double span = std::log(high / low);
+    const long n = std::max(1L, static_cast<long>(std::ceil(span / logStep)));
+    for (long i = 0; i < n; ++i)
+        out.push_back(low * std::exp((i + 0.5) * span / n));
+}
+
+// A pose search in pixel terms: zones and nominals with the client transforms taken out.
+struct Space {
+    bool freeAngle, freeScale;
+    double angleLow, angleHigh, angleNominal; // radians
+    double scaleLow, scaleHigh, scaleNominal;
+};
+
+Space pixelSpace(const vx_KSRunParams& p, const vxXform<2>& trainCfi, const vxXform<2>& runCfi) {
+    // pose_client = runCfi * pose_pixel * trainCfi^-1: with similarity client transforms
+    // the angles add and the scales multiply.
+    const double turn = runCfi.xRot().plain() - trainCfi.xRot().plain();
+    const double ratio = runCfi.xScale() / trainCfi.xScale();
+    Space s;
+    s.freeAngle = (p.zoneEnable() & vx_KSDefs::eAngleZone) != 0;
+    s.freeScale = (p.zoneEnable() & vx_KSDefs::eScaleZone) != 0;
+    const vxRange az = p.zone(vx_KSDefs::eAngle), sz = p.zone(vx_KSDefs::eScale);
+    const double deg = kPi / 180.0;
+    s.angleLow = az.start() * deg - turn;
+    s.angleHigh = az.end() * deg - turn;
+    s.angleNominal = p.nominal(vx_KSDefs::eAngle) * deg - turn;
+    s.scaleLow = sz.start() / ratio;
+    s.scaleHigh = sz.end() / ratio;
+    s.scaleNominal = p.nominal(vx_KSDefs::eScale) / ratio;
+    return s;
+}
+
+double levelThreshold(double accept, int L, int fine) {
+    return std::max(0.05 * accept, accept - kThresholdDropPerLevel * (L - fine));
+}
+
+// Mean nearest-pixel agreement and the share of features agreeing within 30 degrees,
+// for runs that skip the least-squares refinement.
+vx_KSRefined scoreUnrefined(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
+                            const vx_KSPlane* care, const vx_KSPose& pose) {
+    const double u = std::ldexp(1.0, L), c = std::cos(pose.angle), s = std::sin(pose.angle);
+    double sum = 0.0;
+    long count = 0, found = 0;
+    for (const vx_KSFeature& f : level.features) {
+        const long x = static_cast<long>(std::floor(pose.x / u + pose.scale * (c * f.x - s * f.y)));
+        const long y = static_cast<long>(std::floor(pose.y / u + pose.scale * (s * f.x + c * f.y)));
+        const bool inside = x >= 0 && y >= 0 && x < unit.w && y < unit.h;
+        if (inside && care && !care->pix[y * unit.w + x]) continue;
+        ++count;
+        if (!inside) continue;
+        const double agree = std::max(0.0, (c * f.ux - s * f.uy) * unit.gx[y * unit.w + x] +
+                                               (s * f.ux + c * f.uy) * unit.gy[y * unit.w + x]);
+        sum += agree;
+        if (agree >= 0.866) ++found;
+    }
+    vx_KSRefined r;
+    r.pose = pose;
+    r.score = count ? sum / count : 0.0;
+    r.coverage = count ? double(found) / count : 0.0;
+    return r;
+}
+
+// Image edge pixels inside the footprint that no pattern feature explains, as a share of
+// all the footprint's edge pixels (level L, window-local pose).
+double clutterOf(const vx_KSModel& m, int L, const vx_KSGradient& g, bool raw, double contrast,
+                 const vx_KSPlane* care, const vx_KSPose& pose) {
+    const double u = std::ldexp(1.0, L);
+    const double c = std::cos(pose.angle), s = std::sin(pose.angle);
+    const double ox = 0.5 * m.window.width() / u, oy = 0.5 * m.window.height() / u;
+    const double reach = pose.scale * std::hypot(ox, oy) + 1.0;
+    const double tx = pose.x / u, ty = pose.y / u;
+    long edges = 0, unexplained = 0;
+    const float c2 = static_cast<float>(contrast * contrast);
+    for (long y = std::max(0L, static_cast<long>(ty - reach));
+         y < std::min(g.h, static_cast<long>(ty + reach) + 1); ++y)
+        for (long x = std::max(0L, static_cast<long>(tx - reach));
+             x < std::min(g.w, static_cast<long>(tx + reach) + 1); ++x) {
+            const long i = y * g.w + x;
+            const float m2 = g.gx[i] * g.gx[i] + g.gy[i] * g.gy[i];
+            if (raw ? m2 < c2 : m2 == 0.0f) continue;
+            if (care && !care->pix[i]) continue;
+            const double dx = x + 0.5 - tx, dy = y + 0.5 - ty;
+            const double px = (c * dx + s * dy) / pose.scale + ox;
+            const double py = (-s * dx + c * dy) / pose.scale + oy;
+            const long pi = static_cast<long>(std::floor(px)),
+                       pj = static_cast<long>(std::floor(py));
+            if (pi < 0 || pj < 0 || pi >= m.nearEdge.w || pj >= m.nearEdge.h) continue;
+            ++edges;
+            if (!m.nearEdge.pix[pj * m.nearEdge.w + pi]) ++unexplained;
+        }
+    return edges ? double(unexplained) / edges : 0.0;
+}
+
+} // namespace
+
+void vxKSAlignPattern::run(const vxPelBuffer_const<unsigned char>& image,
+                           const vxKSAlignRunParams& params, vxKSAlignResultSet& results,
+                           vxDiagObject*, unsigned long) const {
+    run_(image, nullptr, params, results);
+}
+
+void vxKSAlignPattern::run(const vxPelBuffer_const<unsigned char>& image,
+                           const vxPelBuffer_const<unsigned char>& mask,
+                           const vxKSAlignRunParams& params, vxKSAlignResultSet& results,
+                           vxDiagObject*, unsigned long) const {
+    run_(image, &mask, params, results);
+}
+
+void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
+                            const vxPelBuffer_const<unsigned char>* mask,
+                            const vxKSAlignRunParams& params, vxKSAlignResultSet& results) const {
+    if (!model_) throw vx_KSDefs::NotTrained();
+    if (!image.isBound() || image.width() <= 0 || image.height() <= 0)
+        throw vx_KSDefs::BadImage(L"Run image is unbound or empty");
+    if (mask &&
+        (!mask->isBound() || mask->width() != image.width() || mask->height() != image.height()))
+        throw vx_KSDefs::BadImage(L"Mask is unbound or differs in size from the image");
+    const vx_KSModel& m = *model_;
+    const vxPelRect win = image.window();
+    const vxXform<2> trainCfi = trainImage_.clientFromImage()->linearXform(m.origin).xform();
+    const vxVector<2> winCentre(win.x() + 0.5 * win.width(), win.y() + 0.5 * win.height());
+    const vxXform<2> runCfiAtCentre = image.clientFromImage()->linearXform(winCentre).xform();
+    const Space space = pixelSpace(params, trainCfi, runCfiAtCentre);
+    const bool exhaustive = params.algorithm() == vx_KSDefs::eExhaustive;
+    const int fine = m.fine;
+    const int top = exhaustive ? fine : m.top;
+
+    std::vector<vxKSAlignResult> found;
+    std::vector<vxAffineRectangle> footprints;
+    try {
+        Workspace& ws = workspace();
+        ws.planes.resize(static_cast<std::size_t>(top) + 1);
+        ws.grads.resize(static_cast<std::size_t>(top) + 1);
+        ws.care.resize(static_cast<std::size_t>(top) + 1);
+        const unsigned char* src = image.pointToPel(win.x(), win.y());
+        long stride = image.rowUpdate(), w = win.width(), h = win.height();
+        const unsigned char* msrc =
+            mask ? mask->pointToPel(mask->window().x(), mask->window().y()) : nullptr;
+        const long mstride = mask ? mask->rowUpdate() : 0;
+        for (int L = 0; L <= top; ++L) {
+            vxAttention::check();
+            if (L > 0) {
+                vf_KSHalve(src, stride, w, h, ws.planes[L]);
+                src = ws.planes[L].data();
+                stride = w = ws.planes[L].w;
+                h = ws.planes[L].h;
+            }
+            if (mask) {
+                vx_KSPlane& c = ws.care[L];
+                c.w = w;
+                c.h = h;
+                c.pix.resize(static_cast<std::size_t>(w * h));
+                for (long y = 0; y < h; ++y)
+                    for (long x = 0; x < w; ++x)
+                        c.pix[y * w + x] =
+                            L == 0
+                                ? (msrc[y * mstride + x] >= 128)
+                                : (ws.care[L - 1].pix[2 * y * ws.care[L - 1].w + 2 * x] &
+                                   ws.care[L - 1].pix[2 * y * ws.care[L - 1].w + 2 * x + 1] &
+                                   ws.care[L - 1].pix[(2 * y + 1) * ws.care[L - 1].w + 2 * x] &
+                                   ws.care[L - 1].pix[(2 * y + 1) * ws.care[L - 1].w + 2 * x + 1]);
+            }
+            if (L >= fine) vf_KSSobel(src, stride, w, h, ws.grads[L]);
+        }
+        const auto careAt = [&](int L) { return mask ? &ws.care[L] : nullptr; };
+        const float contrast = static_cast<float>(params.contrastThreshold());
+        // The fine level keeps raw gradients for the refinement; the others need units.
+        const bool refine = m.refine;
+        vx_KSGradient& fineUnit = ws.fineUnit;
+        fineUnit = ws.grads[fine];
+        vf_KSNormalize(fineUnit, contrast);
+        for (int L = fine + 1; L <= top; ++L)
+            vf_KSNormalize(ws.grads[L], contrast);
+        const auto unitAt = [&](int L) -> const vx_KSGradient& {
+            return L == fine ? fineUnit : ws.grads[L];
+        };
+
+        // Exhaustive search of the top level.
+        const vx_KSLevel& topLevel = m.levels[top];
+        const double radius = std::max(topLevel.radius, 1.0);
+        vx_KSGrid grid;
+        if (exhaustive) {
+            sampleAngles(space.freeAngle, space.angleLow, space.angleHigh, space.angleNominal,
+                         kPi / 180.0, grid.angles);
+            grid.scales.clear();
+            if (space.freeScale)
+                for (double s = space.scaleLow; s <= space.scaleHigh + 1e-9; s += 0.05)
+                    grid.scales.push_back(s);
+            else
+                grid.scales.push_back(space.scaleNominal);
+        } else {
+            sampleAngles(space.freeAngle, space.angleLow, space.angleHigh, space.angleNominal,
+                         1.0 / (radius * std::max(1.0, space.freeScale ? space.scaleHigh
+                                                                       : space.scaleNominal)),
+                         grid.angles);
+            sampleScales(space.freeScale, space.scaleLow, space.scaleHigh, space.scaleNominal,
+                         1.0 / radius, grid.scales);
+        }
+        const std::size_t budget = static_cast<std::size_t>(4 * params.numToFind() + 8);
+        std::vector<vx_KSCandidate>& cands = ws.candidates;
+        vf_KSSearchTop(topLevel, top, unitAt(top), careAt(top), grid,
+                       levelThreshold(params.acceptThreshold(), top, fine), budget,
+                       std::max(1.0, 0.5 * radius), ws.search, cands);
+
+        // Track the candidates down the pyramid.
+        for (int L = top - 1; L >= fine; --L) {
+            const vx_KSLevel& level = m.levels[L];
+            const double r = std::max(level.radius, 1.0);
+            const double angleStep = space.freeAngle ? 1.0 / (r * space.scaleHigh) : 0.0;
+            const double scaleStep = space.freeScale ? 1.0 / r : 0.0;
+            const double threshold = levelThreshold(params.acceptThreshold(), L, fine);
+            std::vector<vx_KSCandidate> kept;
+            for (vx_KSCandidate& c : cands) {
+                c.score = vf_KSTrack(level, L, unitAt(L), careAt(L), angleStep, scaleStep, c.pose);
+                if (c.score >= threshold) kept.push_back(c);
+            }
+            std::stable_sort(kept.begin(), kept.end(),
+                             [](const auto& a, const auto& b) { return a.score > b.score; });
+            cands.swap(kept);
+        }
+
+        // Refine the survivors one by one, best first, merging overlapping results.
+        const vxVector<2> offset(win.x(), win.y());
+        const vxPtrHandle_const<vx2XformBase> runCfi = image.clientFromImage();
+        const vxXform<2> trainIfc = trainCfi.inverse();
+        const vxAffineRectangle window(m.window);
+        for (const vx_KSCandidate& c : cands) {
+            vxAttention::check();
+            vx_KSRefined r =
+                refine ? vf_KSRefine(m.levels[fine], fine, ws.grads[fine], careAt(fine), contrast,
+                                     space.freeAngle, space.freeScale, c.pose)
+                       : scoreUnrefined(m.levels[fine], fine, fineUnit, careAt(fine), c.pose);
+            double clutter = 0.0;
+            if (params.scoreUsingClutter()) {
+                clutter = clutterOf(m, fine, refine ? ws.grads[fine] : fineUnit, refine, contrast,
+                                    careAt(fine), r.pose);
+                r.score *= 1.0 - clutter;
+            }
+            const vxMatrix<2> mat = r.pose.scale * vxMatrix<2>::rotation(vxRadian(r.pose.angle));
+            const vxXform<2> pixelPose(mat,
+                                       vxVector<2>(r.pose.x, r.pose.y) + offset - mat * m.origin);
+            const vxXform<2> pose =
+                runCfi->linearXform(pixelPose.mapPoint(m.origin)).xform() * pixelPose * trainIfc;
+            const vxKSAlignResult result(pose, r.score, r.coverage, clutter,
+                                         r.score >= params.acceptThreshold());
+            vf_KSMergeResult(result, window.map(pixelPose), params.xyOverlap(), params.numToFind(),
+                             found, footprints);
+        }
+    } catch (const vxTimeout::Error&) {
+        results.results_ = found;
+        throw;
+    } catch (const vxAttention::Aborted&) {
+        results.results_.clear();
+        throw vx_KSDefs::InternalError();
+    }
+    results.results_ = std::move(found);
+}

@@ -1,0 +1,229 @@
+// Exhaustive search of the top pyramid level over translation, angle and scale.
+//
+// Image orientations are quantised to 16 sectors and spread over 3x3 neighbourhoods;
+// 16 response planes then hold, per pixel, the agreement (0 to 15) of the nearby
+// orientations with each sector. A placement's score is the sum of one response byte
+// per feature, accumulated row by row so that the compiler vectorises the adds.
+#include "vx_KSSearch.h"
+#include "vxAttention.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr int kSectors = 16;
+constexpr int kFull = 15; // response of a perfectly agreeing orientation
+
+// Agreement of orientations `d` sectors apart: 15 max(0, cos).
+constexpr std::array<std::uint8_t, kSectors> kAgree = {15, 14, 11, 6, 0, 0, 0,  0,
+                                                       0,  0,  0,  0, 0, 6, 11, 14};
+
+struct Tables {
+    // For sector b and a byte of a 16-bit orientation set: the best agreement.
+    std::uint8_t lo[kSectors][256];
+    std::uint8_t hi[kSectors][256];
+    float dirX[kSectors];
+    float dirY[kSectors];
+    Tables() {
+        for (int b = 0; b < kSectors; ++b) {
+            for (int m = 0; m < 256; ++m) {
+                std::uint8_t l = 0, h = 0;
+                for (int o = 0; o < 8; ++o) {
+                    if (m & (1 << o)) {
+                        l = std::max(l, kAgree[(o - b) & 15]);
+                        h = std::max(h, kAgree[(o + 8 - b) & 15]);
+                    }
+                }
+                lo[b][m] = l;
+                hi[b][m] = h;
+            }
+            dirX[b] = static_cast<float>(std::cos(b * 2.0 * std::numbers::pi / kSectors));
+            dirY[b] = static_cast<float>(std::sin(b * 2.0 * std::numbers::pi / kSectors));
+        }
+    }
+};
+
+const Tables& tables() {
+    static const Tables t;
+    return t;
+}
+
+int sectorOf(double angle) {
+    const long s = std::lround(angle * kSectors / (2.0 * std::numbers::pi));
+    return static_cast<int>(s & (kSectors - 1));
+}
+
+// bins = the set of sectors of the unit gradients in each pixel's 3x3 neighbourhood.
+void orientationSets(const vx_KSGradient& unit, std::vector<std::uint16_t>& bins) {
+    const Tables& t = tables();
+    const long w = unit.w, h = unit.h;
+    std::vector<std::uint16_t> own(static_cast<std::size_t>(w * h));
+    for (long i = 0; i < w * h; ++i) {
+        const float ux = unit.gx[i], uy = unit.gy[i];
+        if (ux == 0.0f && uy == 0.0f) {
+            own[i] = 0;
+            continue;
+        }
+        int best = 0;
+        float bestDot = -2.0f;
+        for (int b = 0; b < kSectors; ++b) {
+            const float d = ux * t.dirX[b] + uy * t.dirY[b];
+            if (d > bestDot) {
+                bestDot = d;
+                best = b;
+            }
+        }
+        own[i] = static_cast<std::uint16_t>(1u << best);
+    }
+    bins.assign(static_cast<std::size_t>(w * h), 0);
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x) {
+            std::uint16_t m = 0;
+            for (long v = std::max(0L, y - 1); v <= std::min(h - 1, y + 1); ++v)
+                for (long u = std::max(0L, x - 1); u <= std::min(w - 1, x + 1); ++u)
+                    m |= own[v * w + u];
+            bins[y * w + x] = m;
+        }
+}
+
+} // namespace
+
+void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
+                    const vx_KSPlane* care, const vx_KSGrid& grid, double minScore,
+                    std::size_t maxCandidates, double spacing, vx_KSSearchWork& work,
+                    std::vector<vx_KSCandidate>& out) {
+    out.clear();
+    const long w = unit.w, h = unit.h;
+    const std::size_t n = level.features.size();
+    if (w == 0 || h == 0 || n == 0 || grid.angles.empty() || grid.scales.empty()) return;
+    const Tables& t = tables();
+    const double maxScale = *std::max_element(grid.scales.begin(), grid.scales.end());
+    const long pad = static_cast<long>(std::ceil(level.radius * maxScale)) + 2;
+    const long pw = w + 2 * pad, ph = h + 2 * pad;
+    const std::size_t planeSize = static_cast<std::size_t>(pw * ph);
+
+    // Response planes, zero outside the image. Don't-care pixels answer just below the
+    // threshold, so masked areas neither make candidates nor hide them.
+    orientationSets(unit, work.bins);
+    work.response.assign(planeSize * kSectors, 0);
+    const std::uint8_t dontCare =
+        static_cast<std::uint8_t>(std::clamp(std::floor(0.8 * minScore * kFull), 0.0, 15.0));
+    for (int b = 0; b < kSectors; ++b) {
+        std::uint8_t* plane = work.response.data() + planeSize * b;
+        for (long y = 0; y < h; ++y) {
+            std::uint8_t* row = plane + (y + pad) * pw + pad;
+            const std::uint16_t* m = work.bins.data() + y * w;
+            const unsigned char* c = care ? care->data() + y * w : nullptr;
+            for (long x = 0; x < w; ++x)
+                row[x] =
+                    (c && !c[x]) ? dontCare : std::max(t.lo[b][m[x] & 255], t.hi[b][m[x] >> 8]);
+        }
+    }
+
+    work.best.assign(static_cast<std::size_t>(w * h), 0);
+    work.bestIndex.assign(static_cast<std::size_t>(w * h), 0);
+    work.acc.resize(static_cast<std::size_t>(w));
+    work.offsets.resize(n);
+    const double fullSum = double(kFull) * double(n);
+    const auto threshold = static_cast<std::uint16_t>(std::max(1.0, std::ceil(minScore * fullSum)));
+    std::vector<const std::uint8_t*> rows(n);
+    constexpr std::size_t kChunk = 8;
+
+    for (std::size_t si = 0; si < grid.scales.size(); ++si)
+        for (std::size_t ai = 0; ai < grid.angles.size(); ++ai) {
+            vxAttention::check();
+            const double a = grid.angles[ai], s = grid.scales[si];
+            const double c = std::cos(a) * s, sn = std::sin(a) * s;
+            for (std::size_t k = 0; k < n; ++k) {
+                const vx_KSFeature& f = level.features[k];
+                const long dx = static_cast<long>(std::floor(0.5 + c * f.x - sn * f.y));
+                const long dy = static_cast<long>(std::floor(0.5 + sn * f.x + c * f.y));
+                const int b = sectorOf(std::atan2(f.uy, f.ux) + a);
+                work.offsets[k] =
+                    static_cast<std::int32_t>(planeSize * b + (dy + pad) * pw + dx + pad);
+            }
+            const std::uint32_t index = static_cast<std::uint32_t>(si * grid.angles.size() + ai);
+            for (long y = 0; y < h; ++y) {
+                if ((y & 7) == 7) vxAttention::check();
+                std::uint16_t* acc = work.acc.data();
+                std::fill(acc, acc + w, std::uint16_t(0));
+                const std::uint8_t* base = work.response.data() + y * pw;
+                bool alive = true;
+                for (std::size_t k0 = 0; k0 < n && alive; k0 += kChunk) {
+                    const std::size_t k1 = std::min(n, k0 + kChunk);
+                    for (std::size_t k = k0; k < k1; ++k) {
+                        const std::uint8_t* src = base + work.offsets[k];
+                        for (long x = 0; x < w; ++x)
+                            acc[x] = static_cast<std::uint16_t>(acc[x] + src[x]);
+                    }
+                    // After j features a placement can still gain at most 15 per feature
+                    // left; one that cannot reach the threshold that way is dropped.
+                    const double need = threshold - double(kFull) * double(n - k1);
+                    if (need > 0.0) {
+                        std::uint16_t top = 0;
+                        for (long x = 0; x < w; ++x)
+                            top = std::max(top, acc[x]);
+                        alive = top >= need;
+                    }
+                }
+                if (!alive) continue;
+                std::uint16_t* best = work.best.data() + y * w;
+                std::uint32_t* bestIndex = work.bestIndex.data() + y * w;
+                for (long x = 0; x < w; ++x)
+                    if (acc[x] >= threshold && acc[x] > best[x]) {
+                        best[x] = acc[x];
+                        bestIndex[x] = index;
+                    }
+            }
+        }
+
+    // Local maxima of the best-score map, then the best ones far enough apart.
+    std::vector<std::pair<std::uint16_t, long>> peaks;
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x) {
+            const std::uint16_t v = work.best[y * w + x];
+            if (v < threshold) continue;
+            bool isPeak = true;
+            for (long dy = -1; dy <= 1 && isPeak; ++dy)
+                for (long dx = -1; dx <= 1; ++dx) {
+                    const long u = x + dx, vv = y + dy;
+                    if ((dx == 0 && dy == 0) || u < 0 || vv < 0 || u >= w || vv >= h) continue;
+                    const std::uint16_t o = work.best[vv * w + u];
+                    // Plateaus keep their first pixel in raster order.
+                    if (o > v || (o == v && (dy < 0 || (dy == 0 && dx < 0)))) {
+                        isPeak = false;
+                        break;
+                    }
+                }
+            if (isPeak) peaks.emplace_back(v, y * w + x);
+        }
+    std::stable_sort(peaks.begin(), peaks.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    const double unitScale = std::ldexp(1.0, L);
+    const double spacing2 = spacing * spacing;
+    for (const auto& [v, at] : peaks) {
+        if (out.size() >= maxCandidates) break;
+        const long x = at % w, y = at / w;
+        bool crowded = false;
+        for (const vx_KSCandidate& o : out) {
+            const double ex = o.pose.x / unitScale - (x + 0.5),
+                         ey = o.pose.y / unitScale - (y + 0.5);
+            if (ex * ex + ey * ey < spacing2) {
+                crowded = true;
+                break;
+            }
+        }
+        if (crowded) continue;
+        const std::uint32_t index = work.bestIndex[at];
+        vx_KSCandidate cand;
+        cand.pose.x = (x + 0.5) * unitScale;
+        cand.pose.y = (y + 0.5) * unitScale;
+        cand.pose.angle = grid.angles[index % grid.angles.size()];
+        cand.pose.scale = grid.scales[index / grid.angles.size()];
+        cand.score = v / fullSum;
+        out.push_back(cand);
+    }
+}

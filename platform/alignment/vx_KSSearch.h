@@ -1,0 +1,77 @@
+// The search stages of an alignment run: the exhaustive search of the top pyramid
+// level, the tracking of candidates down the pyramid and the least-squares refinement.
+//
+// Poses here are in pixels of the run image's window (origin at its upper-left
+// corner, level-0 units): the pattern's origin lands at (x, y) and a feature p (in
+// level-L pixels) lands at (x, y) / 2^L + scale R(angle) p in level L.
+#pragma once
+
+#include "vx_KSGradient.h"
+#include "vx_KSModel.h"
+
+#include <cstdint>
+#include <vector>
+
+struct vx_KSPose {
+    double x = 0.0;
+    double y = 0.0;
+    double angle = 0.0; // radians
+    double scale = 1.0;
+};
+
+struct vx_KSCandidate {
+    vx_KSPose pose;
+    double score = 0.0;
+};
+
+// The angles and scales a level samples; a step of 0 means the value is held.
+struct vx_KSGrid {
+    std::vector<double> angles;
+    std::vector<double> scales;
+    double angleStep = 0.0; // radians
+    double scaleStep = 0.0; // ratio between neighbouring scales, minus 1
+};
+
+// Reusable buffers of the top-level search.
+struct vx_KSSearchWork {
+    std::vector<std::uint16_t> bins;
+    std::vector<std::uint8_t> response;
+    std::vector<std::uint16_t> best;
+    std::vector<std::uint32_t> bestIndex;
+    std::vector<std::uint16_t> acc;
+    std::vector<std::int32_t> offsets;
+};
+
+// Scores every placement of `level` at every pixel of `unit` (unit gradients of
+// the top level L, see vf_KSNormalize) for every angle and scale of `grid`, with
+// orientations quantised to 16 sectors and a 3x3 tolerance in position. Placements are
+// dropped as soon as their partial sum can no longer reach minScore. Returns the best
+// local maxima at or above minScore, at least `spacing` level pixels apart, best
+// first, at most maxCandidates. `care` (level L, nonzero = care) may be null.
+// Polls vxAttention::check every few rows.
+void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
+                    const vx_KSPlane* care, const vx_KSGrid& grid, double minScore,
+                    std::size_t maxCandidates, double spacing, vx_KSSearchWork& work,
+                    std::vector<vx_KSCandidate>& out);
+
+// Moves a candidate to the best pose of level L within +-2 level pixels, +-angleStep
+// and +-scaleStep (steps of 0 hold the value), scored on unit gradients with the
+// nearest pixel. Returns its score there.
+double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, const vx_KSPlane* care,
+                  double angleStep, double scaleStep, vx_KSPose& pose);
+
+// The outcome of the final refinement.
+struct vx_KSRefined {
+    vx_KSPose pose;
+    double score = 0.0;
+    double coverage = 0.0;
+};
+
+// Refines a pose at level L by Gauss-Newton least squares on the distances, along
+// each mapped feature's direction, to the nearest matching image edge in the raw
+// gradient `g`; only the free degrees of freedom move. Then scores it with bilinear
+// gradients and measures coverage. `contrast` is the gradient magnitude below which
+// the image has no edge.
+vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
+                         const vx_KSPlane* care, double contrast, bool freeAngle, bool freeScale,
+                         const vx_KSPose& start);

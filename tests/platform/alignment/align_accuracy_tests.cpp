@@ -1,0 +1,119 @@
+// Accuracy of alignment on rendered characters at random poses, and how well a digit's
+// pattern tells its own image from the other digits'.
+#include "vxKSAlignPattern.h"
+#include "vxTestScene.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <random>
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kPoses = 12;
+#else
+constexpr int kPoses = 200;
+#endif
+
+struct Taught {
+    vxKSAlignPattern pattern;
+    vxXform<2> emToTrain; // glyph em coordinates to training-image coordinates
+};
+
+Taught teach(char code, double size, const vxTestScene& look) {
+    Taught t;
+    const vxTestImage img = vfRenderTestChar(code, size, look, 4);
+    t.pattern.train(img.image, 3);
+    t.emToTrain = img.truth[0].pose;
+    return t;
+}
+
+vxKSAlignRunParams fullSearch(long numToFind = 1) {
+    vxKSAlignRunParams p;
+    p.zoneEnable(vx_KSDefs::eAngleZone | vx_KSDefs::eScaleZone);
+    p.zone(vx_KSDefs::eAngle, -180.0, 180.0);
+    p.zone(vx_KSDefs::eScale, 0.9, 1.1);
+    p.numToFind(numToFind);
+    return p;
+}
+
+struct Errors {
+    double sumSq = 0.0, maxTrans = 0.0, sumAngleSq = 0.0, maxAngle = 0.0, maxScale = 0.0;
+    double minScore = 1.0;
+    int found = 0, runs = 0;
+    double rmsTrans() const { return std::sqrt(sumSq / std::max(1, found)); }
+    double rmsAngle() const { return std::sqrt(sumAngleSq / std::max(1, found)); }
+};
+
+// Runs `taught` on `runs` images of the same character at random poses.
+Errors measure(const Taught& taught, char code, double size, const vxTestScene& scene, int runs,
+               unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> angle(-180.0, 180.0), scale(0.9, 1.1), x(80.0, 560.0),
+        y(80.0, 400.0);
+    Errors e;
+    const vxVector<2> origin = taught.pattern.trainImage().window().size();
+    const vxVector<2> centre = 0.5 * origin;
+    for (int i = 0; i < runs; ++i) {
+        vxTestCharPlacement p;
+        p.code = code;
+        p.size = size;
+        p.x = x(rng);
+        p.y = y(rng);
+        p.angle = vxDegree(angle(rng));
+        p.scale = scale(rng);
+        vxTestScene s = scene;
+        s.seed = seed * 1000 + i;
+        const vxTestImage img = vfRenderTestImage(s, {p});
+        const vxXform<2> expected = img.truth[0].pose * taught.emToTrain.inverse();
+        vxKSAlignResultSet results;
+        taught.pattern.run(img.image, fullSearch(), results);
+        ++e.runs;
+        if (results.numResults() == 0 || !results[0].accepted()) continue;
+        const vxKSAlignResult& r = results[0];
+        const double dt = (r.pose().mapPoint(centre) - expected.mapPoint(centre)).length();
+        if (dt > 3.0) continue; // found something else
+        ++e.found;
+        const double da = std::fabs(vxDegree(r.angle() - expected.xRot()).signedNorm().plain());
+        const double ds = std::fabs(r.xScale() / expected.xScale() - 1.0);
+        e.sumSq += dt * dt;
+        e.maxTrans = std::max(e.maxTrans, dt);
+        e.sumAngleSq += da * da;
+        e.maxAngle = std::max(e.maxAngle, da);
+        e.maxScale = std::max(e.maxScale, ds);
+        e.minScore = std::min(e.minScore, r.score());
+    }
+    std::printf("found %d/%d  trans rms %.3f max %.3f  angle rms %.3f max %.3f  scale max %.4f  "
+                "min score %.3f\n",
+                e.found, e.runs, e.rmsTrans(), e.maxTrans, e.rmsAngle(), e.maxAngle, e.maxScale,
+                e.minScore);
+    return e;
+}
+
+} // namespace
+
+TEST(AlignAccuracy, CleanCharacterAtRandomPoses) {
+    const vxTestScene look;
+    const Taught taught = teach('5', 40.0, look);
+    const Errors e = measure(taught, '5', 40.0, look, kPoses, 1);
+    EXPECT_EQ(e.found, e.runs);
+    EXPECT_LE(e.rmsTrans(), 0.1);
+    EXPECT_LE(e.rmsAngle(), 0.1);
+    EXPECT_LE(e.maxScale, 0.003);
+    EXPECT_GE(e.minScore, 0.9);
+}
+
+TEST(AlignAccuracy, NoisyLowContrastCharacterAtRandomPoses) {
+    vxTestScene scene;
+    scene.light = 140.0;
+    scene.dark = 100.0;
+    scene.noiseSigma = 8.0;
+    const Taught taught = teach('5', 40.0, vxTestScene());
+    const Errors e = measure(taught, '5', 40.0, scene, kPoses, 2);
+    EXPECT_EQ(e.found, e.runs);
+    EXPECT_LE(e.rmsTrans(), 0.25);
+    EXPECT_LE(e.rmsAngle(), 0.3);
+}
