@@ -26,7 +26,7 @@ struct vxTestGlyph {
 
 class vxTestFont {
 public:
-    enum Style { eStroke = 0, eDotMatrix = 1 };
+    enum Style : int { eStroke = 0, eDotMatrix = 1 };
 
     static constexpr double cellWidth = 0.8;
     static constexpr double cellHeight = 1.4;

@@ -14,7 +14,7 @@ public:
     double uniform() { return (double(gen_()) + 0.5) / 4294967296.0; }
     // Uniform in [lo, hi).
     double uniform(double lo, double hi) { return lo + (hi - lo) * uniform(); }
-    // Standard normal (Box-Muller; the second value of each pair is kept for the next call).
+    // Standard normal (polar method; the second value of each pair is kept for the next call).
     double normal();
 
 private:

@@ -94,26 +94,30 @@ void vf_GaussianBlur(vx_FloatImage& img, double sigma) {
     for (float& w : k)
         w = float(w / sum);
 
+    // Rows through a padded copy (borders replicated), then columns as weighted sums of
+    // whole rows so that the inner loops run along memory.
     const long w = img.width, h = img.height;
-    std::vector<float> line(size_t(std::max(w, h)));
+    std::vector<float> padded(size_t(w + 2 * r));
     for (long y = 0; y < h; ++y) {
         float* row = img.row(y);
-        std::copy(row, row + w, line.begin());
+        for (long i = 0; i < w + 2 * r; ++i)
+            padded[size_t(i)] = row[std::clamp(i - r, 0L, w - 1)];
         for (long x = 0; x < w; ++x) {
             float acc = 0.0f;
-            for (long i = -r; i <= r; ++i)
-                acc += k[size_t(i + r)] * line[size_t(std::clamp(x + i, 0L, w - 1))];
+            for (long i = 0; i <= 2 * r; ++i)
+                acc += k[size_t(i)] * padded[size_t(x + i)];
             row[x] = acc;
         }
     }
-    for (long x = 0; x < w; ++x) {
-        for (long y = 0; y < h; ++y)
-            line[size_t(y)] = img.row(y)[x];
-        for (long y = 0; y < h; ++y) {
-            float acc = 0.0f;
-            for (long i = -r; i <= r; ++i)
-                acc += k[size_t(i + r)] * line[size_t(std::clamp(y + i, 0L, h - 1))];
-            img.row(y)[x] = acc;
+    const vx_FloatImage src = img;
+    for (long y = 0; y < h; ++y) {
+        float* out = img.row(y);
+        std::fill(out, out + w, 0.0f);
+        for (long i = -r; i <= r; ++i) {
+            const float* in = src.row(std::clamp(y + i, 0L, h - 1));
+            const float ki = k[size_t(i + r)];
+            for (long x = 0; x < w; ++x)
+                out[x] += ki * in[x];
         }
     }
 }

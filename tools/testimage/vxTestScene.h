@@ -46,7 +46,7 @@ struct vxTestOcclusion {
 };
 
 struct vxTestScene {
-    enum Polarity { eDarkOnLight = 1, eLightOnDark = 2 };
+    enum Polarity : int { eDarkOnLight = 1, eLightOnDark = 2 };
 
     long width = 640; // 1 to 16384
     long height = 480;
