@@ -62,7 +62,7 @@ struct vxTestScene {
     double blurSigma = 0.0;  // pixels, 0 to 50
     double noiseSigma = 0.0; // grey levels, 0 to 255
     std::vector<vxTestOcclusion> occlusions;
-    unsigned long seed = 1; // drives the noise
+    unsigned long seed = 1; // drives the noise (its low 32 bits seed std::mt19937)
 };
 
 // What a character was rendered as.
@@ -84,8 +84,8 @@ struct vxTestImage {
 
 // The ground truth of a placement in a font (the pose and cell do not depend on the
 // font; the stroke width does). Throws vxTestImageDefs::BadArgument for a non-finite
-// position or angle, a size or scale that is not positive and finite, or a negative
-// stroke width.
+// position or angle, a size or scale that is not positive (or whose product exceeds
+// 1e6), or a stroke width that is negative or larger than the size.
 vxTestCharTruth vfTestCharTruth(const vxTestCharPlacement& p,
                                 vxTestFont::Style font = vxTestFont::eStroke);
 
