@@ -9,7 +9,7 @@
 //
 // Usage: vf_corr_init(space, model, image, mode), then vf_corr_score or
 // vf_corr_scoreAll; vf_corr_alloc_space sizes the space ahead of time so that later
-// inits of images up to that size allocate nothing.
+// inits of images up to that size reuse its running-sum tables.
 #pragma once
 
 #include "vx_CorrDefs.h"
@@ -30,7 +30,7 @@ struct vx_CSResult {
 struct vx_CorrSpace {
     long capacityWidth = 0; // the running-sum tables hold images up to this size
     long capacityHeight = 0;
-    std::vector<std::int64_t> sum;   // running sums of the image, (width + 1) per row
+    std::vector<std::int64_t> sum;   // running sums of the image, capacityWidth + 1 a row
     std::vector<std::int64_t> sumSq; // and of its squares
     vx_CorrelationModel<unsigned char> model;
     vxPelBuffer_const<unsigned char> image;
