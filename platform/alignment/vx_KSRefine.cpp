@@ -7,33 +7,56 @@
 
 namespace {
 
-struct Mapped {
-    float x, y, ux, uy;
+// Features turned and scaled by (angle, scale) and placed relative to a pixel centre:
+// the pixel offset each lands in and its turned direction.
+struct Placed {
+    std::vector<long> dx, dy;
+    std::vector<float> ux, uy;
+    long minX = 0, maxX = 0, minY = 0, maxY = 0;
 };
 
-// Features turned and scaled by (angle, scale), in level pixels.
-void mapFeatures(const vx_KSLevel& level, double angle, double scale, std::vector<Mapped>& out) {
+void place(const vx_KSLevel& level, double angle, double scale, Placed& out) {
     const double c = std::cos(angle), s = std::sin(angle);
-    out.resize(level.features.size());
-    for (std::size_t k = 0; k < out.size(); ++k) {
+    const std::size_t n = level.features.size();
+    out.dx.resize(n);
+    out.dy.resize(n);
+    out.ux.resize(n);
+    out.uy.resize(n);
+    out.minX = out.minY = 0;
+    out.maxX = out.maxY = 0;
+    for (std::size_t k = 0; k < n; ++k) {
         const vx_KSFeature& f = level.features[k];
-        out[k].x = static_cast<float>(scale * (c * f.x - s * f.y));
-        out[k].y = static_cast<float>(scale * (s * f.x + c * f.y));
-        out[k].ux = static_cast<float>(c * f.ux - s * f.uy);
-        out[k].uy = static_cast<float>(s * f.ux + c * f.uy);
+        out.dx[k] = static_cast<long>(std::floor(0.5 + scale * (c * f.x - s * f.y)));
+        out.dy[k] = static_cast<long>(std::floor(0.5 + scale * (s * f.x + c * f.y)));
+        out.ux[k] = static_cast<float>(c * f.ux - s * f.uy);
+        out.uy[k] = static_cast<float>(s * f.ux + c * f.uy);
+        out.minX = std::min(out.minX, out.dx[k]);
+        out.maxX = std::max(out.maxX, out.dx[k]);
+        out.minY = std::min(out.minY, out.dy[k]);
+        out.maxY = std::max(out.maxY, out.dy[k]);
     }
 }
 
-// Mean agreement of mapped features placed at (tx, ty) with the nearest pixels' unit
-// gradients; features outside the image count 0, on don't-care pixels not at all.
-double scoreNearest(const std::vector<Mapped>& m, const vx_KSGradient& unit, const vx_KSPlane* care,
-                    double tx, double ty) {
-    double sum = 0.0;
-    long count = 0;
+// Mean agreement of placed features at pixel (px, py) with the unit gradients there;
+// features outside the image count 0, on don't-care pixels not at all.
+double scoreAt(const Placed& p, const vx_KSGradient& unit, const vx_KSPlane* care, long px,
+               long py) {
     const long w = unit.w, h = unit.h;
-    for (const Mapped& f : m) {
-        const long x = static_cast<long>(std::floor(tx + f.x));
-        const long y = static_cast<long>(std::floor(ty + f.y));
+    const std::size_t n = p.dx.size();
+    const float* gx = unit.gx.data();
+    const float* gy = unit.gy.data();
+    float sum = 0.0f;
+    if (!care && px + p.minX >= 0 && py + p.minY >= 0 && px + p.maxX < w && py + p.maxY < h) {
+        const long base = py * w + px;
+        for (std::size_t k = 0; k < n; ++k) {
+            const long i = base + p.dy[k] * w + p.dx[k];
+            sum += std::max(0.0f, p.ux[k] * gx[i] + p.uy[k] * gy[i]);
+        }
+        return n ? sum / n : 0.0;
+    }
+    long count = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const long x = px + p.dx[k], y = py + p.dy[k];
         if (x < 0 || y < 0 || x >= w || y >= h) {
             ++count;
             continue;
@@ -41,7 +64,7 @@ double scoreNearest(const std::vector<Mapped>& m, const vx_KSGradient& unit, con
         const long i = y * w + x;
         if (care && !care->pix[i]) continue;
         ++count;
-        sum += std::max(0.0f, f.ux * unit.gx[i] + f.uy * unit.gy[i]);
+        sum += std::max(0.0f, p.ux[k] * gx[i] + p.uy[k] * gy[i]);
     }
     return count > 0 ? sum / count : 0.0;
 }
@@ -83,11 +106,11 @@ bool solve(double a[4][4], double b[4], int n, double x[4]) {
 
 double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, const vx_KSPlane* care,
                   double angleStep, double scaleStep, vx_KSPose& pose) {
-    thread_local std::vector<Mapped> mapped;
+    thread_local Placed placed;
     const double unitScale = std::ldexp(1.0, L);
-    const double cx = pose.x / unitScale, cy = pose.y / unitScale;
     // Candidate positions stay on this level's pixel centres, as in the top search.
-    const double bx = std::floor(cx) + 0.5, by = std::floor(cy) + 0.5;
+    const long cx = static_cast<long>(std::floor(pose.x / unitScale));
+    const long cy = static_cast<long>(std::floor(pose.y / unitScale));
     const int na = angleStep > 0.0 ? 1 : 0, ns = scaleStep > 0.0 ? 1 : 0;
     double bestScore = -1.0;
     vx_KSPose best = pose;
@@ -95,84 +118,107 @@ double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, con
         for (int j = -na; j <= na; ++j) {
             const double a = pose.angle + j * angleStep;
             const double s = pose.scale * std::pow(1.0 + scaleStep, i);
-            mapFeatures(level, a, s, mapped);
-            for (int dy = -2; dy <= 2; ++dy)
-                for (int dx = -2; dx <= 2; ++dx) {
-                    const double tx = bx + dx, ty = by + dy;
-                    const double score = scoreNearest(mapped, unit, care, tx, ty);
-                    if (score > bestScore) {
-                        bestScore = score;
-                        best.x = tx * unitScale;
-                        best.y = ty * unitScale;
-                        best.angle = a;
-                        best.scale = s;
+            place(level, a, s, placed);
+            // Hill-climb over positions from the candidate's pixel, at most 2 pixels away.
+            long bx = cx, by = cy;
+            double here = scoreAt(placed, unit, care, bx, by);
+            for (bool moved = true; moved;) {
+                moved = false;
+                long nx = bx, ny = by;
+                for (long dy = -1; dy <= 1; ++dy)
+                    for (long dx = -1; dx <= 1; ++dx) {
+                        const long x = bx + dx, y = by + dy;
+                        if ((dx == 0 && dy == 0) || std::labs(x - cx) > 2 || std::labs(y - cy) > 2)
+                            continue;
+                        const double v = scoreAt(placed, unit, care, x, y);
+                        if (v > here) {
+                            here = v;
+                            nx = x;
+                            ny = y;
+                            moved = true;
+                        }
                     }
-                }
+                bx = nx;
+                by = ny;
+            }
+            if (here > bestScore) {
+                bestScore = here;
+                best.x = (bx + 0.5) * unitScale;
+                best.y = (by + 0.5) * unitScale;
+                best.angle = a;
+                best.scale = s;
+            }
         }
     vxAttention::check();
     pose = best;
     return bestScore;
 }
 
-vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
-                         const vx_KSPlane* care, double contrast, bool freeAngle, bool freeScale,
-                         const vx_KSPose& start) {
-    const double unitScale = std::ldexp(1.0, L);
-    double tx = start.x / unitScale, ty = start.y / unitScale;
-    double angle = start.angle, scale = start.scale;
-    const double reaches[] = {2.5, 1.5, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
-    const int nParams = 2 + (freeAngle ? 1 : 0) + (freeScale ? 1 : 0);
-    for (double reach : reaches) {
-        vxAttention::check();
-        const double c = std::cos(angle), s = std::sin(angle);
-        double a[4][4] = {}, b[4] = {};
-        long used = 0;
-        for (const vx_KSFeature& f : level.features) {
-            const double rx = c * f.x - s * f.y, ry = s * f.x + c * f.y;
-            const double qx = tx + scale * rx, qy = ty + scale * ry;
-            const double mx = c * f.ux - s * f.uy, my = s * f.ux + c * f.uy;
-            if (!isCare(care, qx, qy)) continue;
-            double d, strength;
-            if (!vf_KSProbeEdge(g, qx, qy, mx, my, reach, contrast, &d, &strength)) continue;
-            // Moving q by dq changes its distance to the edge line by m . dq, which
-            // should equal d. Columns: x, y, angle, log scale.
-            double j[4];
-            int n = 0;
-            j[n++] = mx;
-            j[n++] = my;
-            if (freeAngle) j[n++] = scale * (mx * -ry + my * rx);
-            if (freeScale) j[n++] = scale * (mx * rx + my * ry);
-            const double w = 1.0 / (1.0 + d * d);
-            for (int r = 0; r < n; ++r) {
-                for (int k = 0; k < n; ++k)
-                    a[r][k] += w * j[r] * j[k];
-                b[r] += w * j[r] * d;
-            }
-            ++used;
-        }
-        double step[4] = {};
-        if (used < nParams + 2 || !solve(a, b, nParams, step)) break;
-        int n = 0;
-        tx += step[n++];
-        ty += step[n++];
-        double da = 0.0, ds = 0.0;
-        if (freeAngle) da = step[n++];
-        if (freeScale) ds = step[n++];
-        angle += da;
-        scale *= std::exp(std::clamp(ds, -0.2, 0.2));
-        const double moved =
-            std::hypot(step[0], step[1]) + (std::fabs(da) + std::fabs(ds)) * level.radius * scale;
-        if (reach <= 1.0 && moved < 1e-3) break;
-    }
+namespace {
 
-    // Score with bilinear gradients; coverage from edges found within a pixel.
-    vx_KSRefined out;
-    const double c = std::cos(angle), s = std::sin(angle);
+struct Frame {
+    double tx, ty, angle, scale;
+};
+
+// One Gauss-Newton step on the first n features, looking for edges within `reach`.
+// Returns how far the pattern moved (pixels at its rim), or -1 when the step could not
+// be solved.
+double lsqStep(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
+               const vx_KSPlane* care, double contrast, bool freeAngle, bool freeScale,
+               double reach, Frame& f) {
+    const int nParams = 2 + (freeAngle ? 1 : 0) + (freeScale ? 1 : 0);
+    const double c = std::cos(f.angle), s = std::sin(f.angle);
+    double a[4][4] = {}, b[4] = {};
+    long used = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const vx_KSFeature& p = level.features[k];
+        const double rx = c * p.x - s * p.y, ry = s * p.x + c * p.y;
+        const double qx = f.tx + f.scale * rx, qy = f.ty + f.scale * ry;
+        const double mx = c * p.ux - s * p.uy, my = s * p.ux + c * p.uy;
+        if (!isCare(care, qx, qy)) continue;
+        double d, strength;
+        if (!vf_KSProbeEdge(g, qx, qy, mx, my, reach, contrast, &d, &strength)) continue;
+        // Moving q by dq changes its distance to the edge line by m . dq, which should
+        // equal d. Columns: x, y, angle, log scale.
+        double j[4];
+        int m = 0;
+        j[m++] = mx;
+        j[m++] = my;
+        if (freeAngle) j[m++] = f.scale * (mx * -ry + my * rx);
+        if (freeScale) j[m++] = f.scale * (mx * rx + my * ry);
+        const double w = 1.0 / (1.0 + d * d);
+        for (int r = 0; r < m; ++r) {
+            for (int k2 = 0; k2 < m; ++k2)
+                a[r][k2] += w * j[r] * j[k2];
+            b[r] += w * j[r] * d;
+        }
+        ++used;
+    }
+    double step[4] = {};
+    if (used < nParams + 2 || !solve(a, b, nParams, step)) return -1.0;
+    int m = 0;
+    f.tx += step[m++];
+    f.ty += step[m++];
+    double da = 0.0, ds = 0.0;
+    if (freeAngle) da = step[m++];
+    if (freeScale) ds = std::clamp(step[m++], -0.2, 0.2);
+    f.angle += da;
+    f.scale *= std::exp(ds);
+    return std::hypot(step[0], step[1]) + (std::fabs(da) + std::fabs(ds)) * level.radius * f.scale;
+}
+
+// Mean bilinear agreement of the first n features at a frame, and (when `found` is not
+// null) the number of features with a matching edge within a pixel.
+double scoreFrame(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
+                  const vx_KSPlane* care, double contrast, const Frame& f, long* found) {
+    const double c = std::cos(f.angle), s = std::sin(f.angle);
     double sum = 0.0;
-    long count = 0, found = 0;
-    for (const vx_KSFeature& f : level.features) {
-        const double qx = tx + scale * (c * f.x - s * f.y), qy = ty + scale * (s * f.x + c * f.y);
-        const double mx = c * f.ux - s * f.uy, my = s * f.ux + c * f.uy;
+    long count = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const vx_KSFeature& p = level.features[k];
+        const double qx = f.tx + f.scale * (c * p.x - s * p.y);
+        const double qy = f.ty + f.scale * (s * p.x + c * p.y);
+        const double mx = c * p.ux - s * p.uy, my = s * p.ux + c * p.uy;
         if (!isCare(care, qx, qy)) continue;
         ++count;
         float gx, gy;
@@ -180,14 +226,51 @@ vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
         const double mag = std::hypot(gx, gy);
         if (mag >= contrast && mag > 0.0) sum += std::max(0.0, (mx * gx + my * gy) / mag);
         double d, strength;
-        if (vf_KSProbeEdge(g, qx, qy, mx, my, 1.0, contrast, &d, &strength) && std::fabs(d) <= 1.0)
-            ++found;
+        if (found && vf_KSProbeEdge(g, qx, qy, mx, my, 1.0, contrast, &d, &strength) &&
+            std::fabs(d) <= 1.0)
+            ++*found;
     }
-    out.score = count > 0 ? sum / count : 0.0;
-    out.coverage = count > 0 ? double(found) / count : 0.0;
-    out.pose.x = tx * unitScale;
-    out.pose.y = ty * unitScale;
-    out.pose.angle = angle;
-    out.pose.scale = scale;
+    return count > 0 ? sum / count : 0.0;
+}
+
+} // namespace
+
+vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
+                         const vx_KSPlane* care, double contrast, bool freeAngle, bool freeScale,
+                         double abandonBelow, const vx_KSPose& start) {
+    const double unitScale = std::ldexp(1.0, L);
+    Frame f{start.x / unitScale, start.y / unitScale, start.angle, start.scale};
+    const std::size_t n = level.features.size();
+    // The features are in random order, so a prefix is an even subsample: converge on
+    // it first, give up on poor candidates, then polish with every feature.
+    const std::size_t subset = std::min<std::size_t>(n, 64);
+    vx_KSRefined out;
+    for (double reach : {2.5, 1.5, 1.0}) {
+        vxAttention::check();
+        if (lsqStep(level, subset, g, care, contrast, freeAngle, freeScale, reach, f) < 0.0) break;
+    }
+    const double early = scoreFrame(level, subset, g, care, contrast, f, nullptr);
+    if (early < abandonBelow) {
+        out.abandoned = true;
+        out.score = early;
+    } else {
+        for (int i = 0; i < 4; ++i) {
+            vxAttention::check();
+            const double moved = lsqStep(level, n, g, care, contrast, freeAngle, freeScale, 1.0, f);
+            if (moved < 0.01) break;
+        }
+        long found = 0;
+        out.score = scoreFrame(level, n, g, care, contrast, f, &found);
+        long count = 0;
+        const double c = std::cos(f.angle), s = std::sin(f.angle);
+        for (const vx_KSFeature& p : level.features)
+            count += isCare(care, f.tx + f.scale * (c * p.x - s * p.y),
+                            f.ty + f.scale * (s * p.x + c * p.y));
+        out.coverage = count > 0 ? double(found) / count : 0.0;
+    }
+    out.pose.x = f.tx * unitScale;
+    out.pose.y = f.ty * unitScale;
+    out.pose.angle = f.angle;
+    out.pose.scale = f.scale;
     return out;
 }

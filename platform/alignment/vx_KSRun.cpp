@@ -5,8 +5,10 @@
 #include "vx_KSFootprint.h"
 #include "vx_KSModel.h"
 #include "vx_KSSearch.h"
+#include "vx_KSStats.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <numbers>
 
@@ -14,6 +16,9 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kThresholdDropPerLevel = 0.1;
+// Refinement gives up on a candidate whose score, once converged on a subset of the
+// features, stays this far below the accept threshold.
+constexpr double kAbandonMargin = 0.2;
 
 // Buffers kept per thread across runs: freshly mapped memory is page-faulted in on first
 // touch, which alone would make a run several times slower.
@@ -151,7 +156,26 @@ double clutterOf(const vx_KSModel& m, int L, const vx_KSGradient& g, bool raw, d
     return edges ? double(unexplained) / edges : 0.0;
 }
 
+// Milliseconds since the last call (the first call starts the clock).
+class StageClock {
+public:
+    double lap() {
+        const auto now = std::chrono::steady_clock::now();
+        const double ms = std::chrono::duration<double, std::milli>(now - last_).count();
+        last_ = now;
+        return ms;
+    }
+
+private:
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
 } // namespace
+
+vx_KSRunStats& vf_KSLastRunStats() {
+    thread_local vx_KSRunStats stats;
+    return stats;
+}
 
 void vxKSAlignPattern::run(const vxPelBuffer_const<unsigned char>& image,
                            const vxKSAlignRunParams& params, vxKSAlignResultSet& results,
@@ -189,6 +213,9 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
     std::vector<vxAffineRectangle> footprints;
     try {
         Workspace& ws = workspace();
+        vx_KSRunStats& stats = vf_KSLastRunStats();
+        stats = vx_KSRunStats();
+        StageClock clock;
         ws.planes.resize(static_cast<std::size_t>(top) + 1);
         ws.grads.resize(static_cast<std::size_t>(top) + 1);
         ws.care.resize(static_cast<std::size_t>(top) + 1);
@@ -224,16 +251,21 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
         }
         const auto careAt = [&](int L) { return mask ? &ws.care[L] : nullptr; };
         const float contrast = static_cast<float>(params.contrastThreshold());
-        // The fine level keeps raw gradients for the refinement; the others need units.
+        // The fine level keeps raw gradients for the refinement; the levels searched or
+        // tracked on need unit gradients (the fine level too when it is one of them).
         const bool refine = m.refine;
+        const int lowestTracked = (refine && top > fine) ? fine + 1 : fine;
         vx_KSGradient& fineUnit = ws.fineUnit;
-        fineUnit = ws.grads[fine];
-        vf_KSNormalize(fineUnit, contrast);
+        if (lowestTracked == fine) {
+            fineUnit = ws.grads[fine];
+            vf_KSNormalize(fineUnit, contrast);
+        }
         for (int L = fine + 1; L <= top; ++L)
             vf_KSNormalize(ws.grads[L], contrast);
         const auto unitAt = [&](int L) -> const vx_KSGradient& {
             return L == fine ? fineUnit : ws.grads[L];
         };
+        stats.pyramidMs = clock.lap();
 
         // Exhaustive search of the top level.
         const vx_KSLevel& topLevel = m.levels[top];
@@ -256,14 +288,17 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
             sampleScales(space.freeScale, space.scaleLow, space.scaleHigh, space.scaleNominal,
                          1.0 / radius, grid.scales);
         }
-        const std::size_t budget = static_cast<std::size_t>(4 * params.numToFind() + 8);
+        const std::size_t budget = static_cast<std::size_t>(6 * params.numToFind() + 12);
         std::vector<vx_KSCandidate>& cands = ws.candidates;
         vf_KSSearchTop(topLevel, top, unitAt(top), careAt(top), grid,
                        levelThreshold(params.acceptThreshold(), top, fine), budget,
                        std::max(1.0, 0.5 * radius), ws.search, cands);
 
+        stats.topMs = clock.lap();
+        stats.topCandidates = static_cast<long>(cands.size());
+
         // Track the candidates down the pyramid.
-        for (int L = top - 1; L >= fine; --L) {
+        for (int L = top - 1; L >= lowestTracked; --L) {
             const vx_KSLevel& level = m.levels[L];
             const double r = std::max(level.radius, 1.0);
             const double angleStep = space.freeAngle ? 1.0 / (r * space.scaleHigh) : 0.0;
@@ -279,17 +314,27 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
             cands.swap(kept);
         }
 
+        stats.trackMs = clock.lap();
+
         // Refine the survivors one by one, best first, merging overlapping results.
         const vxVector<2> offset(win.x(), win.y());
         const vxPtrHandle_const<vx2XformBase> runCfi = image.clientFromImage();
         const vxXform<2> trainIfc = trainCfi.inverse();
         const vxAffineRectangle window(m.window);
+        // Once numToFind results are kept, a candidate must beat the worst of them.
+        const auto abandonBelow = [&](const std::vector<vxKSAlignResult>& kept) {
+            double floor = params.acceptThreshold();
+            if (static_cast<long>(kept.size()) >= params.numToFind())
+                floor = std::max(floor, kept.back().score());
+            return floor - kAbandonMargin;
+        };
         for (const vx_KSCandidate& c : cands) {
             vxAttention::check();
             vx_KSRefined r =
                 refine ? vf_KSRefine(m.levels[fine], fine, ws.grads[fine], careAt(fine), contrast,
-                                     space.freeAngle, space.freeScale, c.pose)
+                                     space.freeAngle, space.freeScale, abandonBelow(found), c.pose)
                        : scoreUnrefined(m.levels[fine], fine, fineUnit, careAt(fine), c.pose);
+            if (r.abandoned) continue;
             double clutter = 0.0;
             if (params.scoreUsingClutter()) {
                 clutter = clutterOf(m, fine, refine ? ws.grads[fine] : fineUnit, refine, contrast,
@@ -305,6 +350,8 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
                                          r.score >= params.acceptThreshold());
             vf_KSMergeResult(result, window.map(pixelPose), params.xyOverlap(), params.numToFind(),
                              found, footprints);
+            ++stats.refined;
+            stats.refineMs = clock.lap() + stats.refineMs;
         }
     } catch (const vxTimeout::Error&) {
         results.results_ = found;

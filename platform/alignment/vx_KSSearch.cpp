@@ -123,8 +123,14 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
         }
     }
 
-    work.best.assign(static_cast<std::size_t>(w * h), 0);
-    work.bestIndex.assign(static_cast<std::size_t>(w * h), 0);
+    // Best score per pixel within each of up to 8 angle groups, so that a placement
+    // turned half way round (which often scores almost as well at coarse levels) cannot
+    // hide the true angle at the same position.
+    const std::size_t nAngles = grid.angles.size();
+    const std::size_t groups = std::min<std::size_t>(8, nAngles);
+    const std::size_t mapSize = static_cast<std::size_t>(w * h);
+    work.best.assign(mapSize * groups, 0);
+    work.bestIndex.assign(mapSize * groups, 0);
     work.acc.resize(static_cast<std::size_t>(w));
     work.offsets.resize(n);
     const double fullSum = double(kFull) * double(n);
@@ -170,8 +176,9 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                     }
                 }
                 if (!alive) continue;
-                std::uint16_t* best = work.best.data() + y * w;
-                std::uint32_t* bestIndex = work.bestIndex.data() + y * w;
+                const std::size_t group = ai * groups / nAngles;
+                std::uint16_t* best = work.best.data() + group * mapSize + y * w;
+                std::uint32_t* bestIndex = work.bestIndex.data() + group * mapSize + y * w;
                 for (long x = 0; x < w; ++x)
                     if (acc[x] >= threshold && acc[x] > best[x]) {
                         best[x] = acc[x];
@@ -180,50 +187,61 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
             }
         }
 
-    // Local maxima of the best-score map, then the best ones far enough apart.
-    std::vector<std::pair<std::uint16_t, long>> peaks;
-    for (long y = 0; y < h; ++y)
-        for (long x = 0; x < w; ++x) {
-            const std::uint16_t v = work.best[y * w + x];
-            if (v < threshold) continue;
-            bool isPeak = true;
-            for (long dy = -1; dy <= 1 && isPeak; ++dy)
-                for (long dx = -1; dx <= 1; ++dx) {
-                    const long u = x + dx, vv = y + dy;
-                    if ((dx == 0 && dy == 0) || u < 0 || vv < 0 || u >= w || vv >= h) continue;
-                    const std::uint16_t o = work.best[vv * w + u];
-                    // Plateaus keep their first pixel in raster order.
-                    if (o > v || (o == v && (dy < 0 || (dy == 0 && dx < 0)))) {
-                        isPeak = false;
-                        break;
+    // Local maxima of each group's best-score map, then the best ones that are not
+    // close to a better one in both position and angle.
+    struct Peak {
+        std::uint16_t score;
+        std::size_t at; // group * mapSize + pixel
+    };
+    std::vector<Peak> peaks;
+    for (std::size_t g = 0; g < groups; ++g) {
+        const std::uint16_t* best = work.best.data() + g * mapSize;
+        for (long y = 0; y < h; ++y)
+            for (long x = 0; x < w; ++x) {
+                const std::uint16_t v = best[y * w + x];
+                if (v < threshold) continue;
+                bool isPeak = true;
+                for (long dy = -1; dy <= 1 && isPeak; ++dy)
+                    for (long dx = -1; dx <= 1; ++dx) {
+                        const long u = x + dx, vv = y + dy;
+                        if ((dx == 0 && dy == 0) || u < 0 || vv < 0 || u >= w || vv >= h) continue;
+                        const std::uint16_t o = best[vv * w + u];
+                        // Plateaus keep their first pixel in raster order.
+                        if (o > v || (o == v && (dy < 0 || (dy == 0 && dx < 0)))) {
+                            isPeak = false;
+                            break;
+                        }
                     }
-                }
-            if (isPeak) peaks.emplace_back(v, y * w + x);
-        }
+                if (isPeak) peaks.push_back({v, g * mapSize + static_cast<std::size_t>(y * w + x)});
+            }
+    }
     std::stable_sort(peaks.begin(), peaks.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
+                     [](const Peak& a, const Peak& b) { return a.score > b.score; });
     const double unitScale = std::ldexp(1.0, L);
     const double spacing2 = spacing * spacing;
-    for (const auto& [v, at] : peaks) {
+    const double angleApart = std::numbers::pi / 4;
+    for (const Peak& pk : peaks) {
         if (out.size() >= maxCandidates) break;
-        const long x = at % w, y = at / w;
+        const std::uint32_t index = work.bestIndex[pk.at];
+        const long pixel = static_cast<long>(pk.at % mapSize);
+        const long x = pixel % w, y = pixel / w;
+        vx_KSCandidate cand;
+        cand.pose.x = (x + 0.5) * unitScale;
+        cand.pose.y = (y + 0.5) * unitScale;
+        cand.pose.angle = grid.angles[index % nAngles];
+        cand.pose.scale = grid.scales[index / nAngles];
+        cand.score = pk.score / fullSum;
         bool crowded = false;
         for (const vx_KSCandidate& o : out) {
-            const double ex = o.pose.x / unitScale - (x + 0.5),
-                         ey = o.pose.y / unitScale - (y + 0.5);
-            if (ex * ex + ey * ey < spacing2) {
+            const double ex = (o.pose.x - cand.pose.x) / unitScale;
+            const double ey = (o.pose.y - cand.pose.y) / unitScale;
+            const double turn =
+                std::remainder(o.pose.angle - cand.pose.angle, 2.0 * std::numbers::pi);
+            if (ex * ex + ey * ey < spacing2 && std::fabs(turn) < angleApart) {
                 crowded = true;
                 break;
             }
         }
-        if (crowded) continue;
-        const std::uint32_t index = work.bestIndex[at];
-        vx_KSCandidate cand;
-        cand.pose.x = (x + 0.5) * unitScale;
-        cand.pose.y = (y + 0.5) * unitScale;
-        cand.pose.angle = grid.angles[index % grid.angles.size()];
-        cand.pose.scale = grid.scales[index / grid.angles.size()];
-        cand.score = v / fullSum;
-        out.push_back(cand);
+        if (!crowded) out.push_back(cand);
     }
 }
