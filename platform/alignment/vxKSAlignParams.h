@@ -42,8 +42,9 @@ public:
     // the better-scoring is kept.
     double xyOverlap() const { return xyOverlap_; }
     void xyOverlap(double fraction);
-    // When set, image edges inside a result's footprint that match no pattern feature
-    // lower its score (see vxKSAlignResult::clutter).
+    // When set, image edges inside a result's footprint that no pattern feature
+    // explains lower its score (see vxKSAlignResult::clutter); this tells a pattern
+    // from a larger shape that contains it.
     bool scoreUsingClutter() const { return scoreUsingClutter_; }
     void scoreUsingClutter(bool on) { scoreUsingClutter_ = on; }
 

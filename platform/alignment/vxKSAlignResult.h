@@ -16,14 +16,15 @@ public:
     // Score at or above the run's accept threshold.
     bool accepted() const { return accepted_; }
     // 0 to 1: the mean agreement of the pattern's edge directions with the image's at
-    // the pattern's features (features under don't-care mask pixels left out), less
-    // the clutter when the run scored with clutter.
+    // the pattern's features (features under don't-care mask pixels left out); times
+    // 1 - clutter() when the run scored with clutter.
     double score() const { return score_; }
     // 0 to 1: the fraction of the pattern's (care) features found as image edges of
     // matching direction within a pixel and a half.
     double coverage() const { return coverage_; }
-    // Image edge pixels inside the footprint that no pattern feature explains, per
-    // pattern feature (0 when the run did not score with clutter).
+    // 0 to 1: the share of the image's edge pixels inside the footprint that lie more
+    // than 2 pixels from every pattern feature (0 when the run did not score with
+    // clutter).
     double clutter() const { return clutter_; }
     // Maps the pattern's train-client coordinates into the run image's client
     // coordinates.

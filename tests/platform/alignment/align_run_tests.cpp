@@ -1,0 +1,240 @@
+// Alignment runs: parameters and errors, polarity, masks, held degrees of freedom,
+// client coordinates, overlapping results, time limits and abort requests.
+#include "vxAttention.h"
+#include "vxKSAlignPattern.h"
+#include "vxPelOps.h"
+#include "vxTestScene.h"
+#include "vx_KSFootprint.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+vxKSAlignPattern taught(char code, const vxTestScene& look = vxTestScene()) {
+    vxKSAlignPattern p;
+    p.train(vfRenderTestChar(code, 40.0, look, 4).image, vx_KSDefs::eTrainAll);
+    return p;
+}
+
+vxKSAlignRunParams fullSearch(long numToFind = 1) {
+    vxKSAlignRunParams p;
+    p.zoneEnable(vx_KSDefs::eAngleZone | vx_KSDefs::eScaleZone);
+    p.zone(vx_KSDefs::eAngle, -180.0, 180.0);
+    p.zone(vx_KSDefs::eScale, 0.9, 1.1);
+    p.numToFind(numToFind);
+    return p;
+}
+
+vxTestCharPlacement at(char code, double x, double y, double angleDeg = 0.0, double scale = 1.0) {
+    vxTestCharPlacement p;
+    p.code = code;
+    p.x = x;
+    p.y = y;
+    p.angle = vxDegree(angleDeg);
+    p.scale = scale;
+    p.size = 40.0;
+    return p;
+}
+
+// Where the pattern's training-window centre lands under a result's pose.
+vxVector<2> centreOf(const vxKSAlignPattern& p, const vxKSAlignResult& r) {
+    const vxPelRect w = p.trainImage().window();
+    const vxVector<2> c(w.x() + 0.5 * w.width(), w.y() + 0.5 * w.height());
+    return r.pose().mapPoint(p.trainClientFromImage()->mapPoint(c));
+}
+
+} // namespace
+
+TEST(AlignParams, DefaultsHoldThePoseAndSettersRejectBadValues) {
+    vxKSAlignRunParams p;
+    EXPECT_EQ(p.zoneEnable(), 0u);
+    EXPECT_EQ(p.nominal(vx_KSDefs::eAngle), 0.0);
+    EXPECT_EQ(p.nominal(vx_KSDefs::eScale), 1.0);
+    EXPECT_EQ(p.algorithm(), vx_KSDefs::eCoarseToFine);
+    const vxKSAlignRunParams before = p;
+    EXPECT_THROW(p.acceptThreshold(1.5), vx_KSDefs::BadParams);
+    EXPECT_THROW(p.contrastThreshold(-1.0), vx_KSDefs::BadParams);
+    EXPECT_THROW(p.numToFind(0), vx_KSDefs::BadParams);
+    EXPECT_THROW(p.nominal(vx_KSDefs::eScale, 0.0), vx_KSDefs::BadParams);
+    EXPECT_THROW(p.nominal(3, 1.0), vx_KSDefs::BadParams);
+    EXPECT_THROW(p.zone(vx_KSDefs::eAngle, 10.0, -10.0), vx_KSDefs::BadParams);
+    EXPECT_THROW(p.zone(vx_KSDefs::eScale, 0.0, 2.0), vx_KSDefs::BadParams);
+    EXPECT_THROW(p.zoneEnable(4), vx_KSDefs::BadParams);
+    EXPECT_THROW(p.xyOverlap(std::nan("")), vx_KSDefs::BadParams);
+    EXPECT_THROW(p.algorithm(3), vx_KSDefs::BadParams);
+    EXPECT_TRUE(p == before);
+
+    vxKSAlignPattern pattern;
+    EXPECT_THROW(pattern.grainLimits(2.0, 4.0), vx_KSDefs::BadParams);
+    EXPECT_TRUE(pattern.autoSelectGrainLimits());
+}
+
+TEST(AlignTrain, FailuresThrowToolErrorsAndKeepThePreviousTraining) {
+    vxKSAlignPattern p = taught('5');
+    const int coarse = p.coarseLevel();
+    EXPECT_GT(coarse, 0);
+    EXPECT_THROW(p.train(vxPelBuffer_const<unsigned char>()), vx_KSDefs::BadImage);
+    vxPelBuffer<unsigned char> flat(40, 60);
+    vfPelSet(flat, 128);
+    EXPECT_THROW(p.train(flat), vx_KSDefs::TooFewFeatures);
+    try {
+        p.train(flat);
+    } catch (const vx_KSDefs::Errors& e) {
+        EXPECT_EQ(e.errorNumber(), 0x100000e3);
+    }
+    EXPECT_THROW(p.train(vfRenderTestChar('5', 40.0, vxTestScene()).image, 4),
+                 vx_KSDefs::BadParams);
+    EXPECT_TRUE(p.isTrained());
+    EXPECT_EQ(p.coarseLevel(), coarse);
+
+    vxKSAlignResultSet results;
+    EXPECT_THROW(vxKSAlignPattern().run(flat, fullSearch(), results), vx_KSDefs::NotTrained);
+    EXPECT_THROW(p.run(flat, vxPelBuffer<unsigned char>(10, 10), fullSearch(), results),
+                 vx_KSDefs::BadImage);
+}
+
+TEST(AlignTrain, SmallCharacterFallsBackToFinerLevelsAndIsStillFound) {
+    vxKSAlignPattern p;
+    p.train(vfRenderTestChar('1', 12.0, vxTestScene(), 2).image);
+    EXPECT_LE(p.coarseLevel(), 1);
+    vxTestCharPlacement c = at('1', 100.3, 80.6, 33.0);
+    c.size = 12.0;
+    vxTestScene scene;
+    scene.width = 200;
+    scene.height = 160;
+    const vxTestImage img = vfRenderTestImage(scene, {c});
+    vxKSAlignResultSet results;
+    p.run(img.image, fullSearch(), results);
+    ASSERT_EQ(results.numResults(), 1);
+    EXPECT_GT(results[0].score(), 0.9);
+    EXPECT_LT((centreOf(p, results[0]) - img.truth[0].center).length(), 0.2);
+}
+
+TEST(AlignRun, PolarityIsRespected) {
+    const vxKSAlignPattern p = taught('7');
+    vxTestScene reversed;
+    reversed.polarity = vxTestScene::eLightOnDark;
+    const vxTestImage img = vfRenderTestImage(reversed, {at('7', 320.0, 240.0, 20.0)});
+    vxKSAlignRunParams params = fullSearch();
+    params.acceptThreshold(0.0);
+    vxKSAlignResultSet results;
+    p.run(img.image, params, results);
+    for (const vxKSAlignResult& r : results.results())
+        EXPECT_LT(r.score(), 0.5);
+}
+
+TEST(AlignRun, DontCarePixelsCountNeitherForNorAgainst) {
+    const vxKSAlignPattern p = taught('8');
+    vxTestScene scene;
+    // A bar of clutter across the lower half of the character.
+    scene.occlusions.push_back(vxTestOcclusion::rectangle(vxRect(300, 245, 40, 12), 40.0));
+    const vxTestImage img = vfRenderTestImage(scene, {at('8', 320.0, 240.0)});
+    vxPelBuffer<unsigned char> mask(640, 480);
+    vfPelSet(mask, 255);
+    vxPelBuffer<unsigned char> hole = mask;
+    hole.window(vxPelRect(296, 241, 48, 20), false);
+    vfPelSet(hole, 0);
+    vxKSAlignResultSet plain, masked;
+    p.run(img.image, fullSearch(), plain);
+    p.run(img.image, mask, fullSearch(), masked);
+    ASSERT_EQ(masked.numResults(), 1);
+    ASSERT_EQ(plain.numResults(), 1);
+    EXPECT_GT(masked[0].score(), 0.97);
+    EXPECT_LT(plain[0].score(), masked[0].score() - 0.05);
+    EXPECT_LT((centreOf(p, masked[0]) - img.truth[0].center).length(), 0.1);
+}
+
+TEST(AlignRun, HeldDegreesOfFreedomStayAtTheirNominalValues) {
+    const vxKSAlignPattern p = taught('4');
+    const vxTestImage img = vfRenderTestImage(vxTestScene(), {at('4', 200.4, 150.7, 180.0, 1.05)});
+    vxKSAlignRunParams params; // angle and scale held: the way a symmetry test runs
+    params.nominal(vx_KSDefs::eAngle, 180.0);
+    params.nominal(vx_KSDefs::eScale, 1.05);
+    params.acceptThreshold(0.3);
+    vxKSAlignResultSet results;
+    p.run(img.image, params, results);
+    ASSERT_EQ(results.numResults(), 1);
+    EXPECT_NEAR(std::fabs(vxDegree(results[0].angle()).plain()), 180.0, 1e-9);
+    EXPECT_NEAR(results[0].xScale(), 1.05, 1e-9);
+    EXPECT_LT((centreOf(p, results[0]) - img.truth[0].center).length(), 0.1);
+}
+
+TEST(AlignRun, PoseMapsTrainClientToRunClientCoordinates) {
+    vxPelBuffer<unsigned char> train = vfPelCopy(vfRenderTestChar('6', 40.0, vxTestScene()).image);
+    train.clientFromImageXform(
+        vxXform<2>(vxVector<2>(-5.0, 7.0), 0.5, 1.0, vxRadian(0), vxRadian(0.3)));
+    vxKSAlignPattern p;
+    p.train(train);
+    vxTestImage img = vfRenderTestImage(vxTestScene(), {at('6', 300.2, 200.9, -70.0, 0.95)});
+    const vxXform<2> runCfi(vxVector<2>(100.0, -20.0), 2.0, 1.0, vxRadian(0), vxRadian(-0.2));
+    img.image.clientFromImageXform(runCfi);
+    img.image.window(vxPelRect(200, 100, 200, 200), false);
+    vxKSAlignRunParams params = fullSearch();
+    params.zone(vx_KSDefs::eScale, 0.9 * 4.0, 1.1 * 4.0); // client scale: 0.95 * 2 / 0.5
+    vxKSAlignResultSet results;
+    p.run(img.image, params, results);
+    ASSERT_EQ(results.numResults(), 1);
+    EXPECT_LT((centreOf(p, results[0]) - runCfi.mapPoint(img.truth[0].center)).length(), 0.2);
+    EXPECT_NEAR(results[0].xScale(), 0.95 * 4.0, 0.01);
+}
+
+TEST(AlignRun, OverlappingResultsMergeAndTheBestComeFirst) {
+    EXPECT_NEAR(vf_KSOverlap(vxAffineRectangle(vxRect(0, 0, 10, 10)),
+                             vxAffineRectangle(vxRect(5, 0, 10, 10))),
+                0.5, 1e-12);
+    const vxKSAlignPattern p = taught('3');
+    vxTestScene scene;
+    scene.noiseSigma = 3.0;
+    const vxTestImage img =
+        vfRenderTestImage(scene, {at('3', 120.0, 100.0, 10.0), at('3', 400.0, 300.0, -120.0, 1.08),
+                                  at('8', 300.0, 120.0)});
+    vxKSAlignResultSet results;
+    p.run(img.image, fullSearch(5), results);
+    ASSERT_GE(results.numResults(), 2);
+    EXPECT_LE(results.numResults(), 5);
+    for (long i = 1; i < results.numResults(); ++i)
+        EXPECT_GE(results[i - 1].score(), results[i].score());
+    EXPECT_TRUE(results[0].accepted() && results[1].accepted());
+    const double d0 = (centreOf(p, results[0]) - img.truth[0].center).length();
+    const double d1 = (centreOf(p, results[1]) - img.truth[1].center).length();
+    const double e0 = (centreOf(p, results[0]) - img.truth[1].center).length();
+    const double e1 = (centreOf(p, results[1]) - img.truth[0].center).length();
+    EXPECT_TRUE((d0 < 0.2 && d1 < 0.2) || (e0 < 0.2 && e1 < 0.2));
+}
+
+TEST(AlignRun, TimeLimitsAndAbortRequestsStopTheRun) {
+    const vxKSAlignPattern p = taught('2');
+    vxTestScene scene;
+    scene.noiseSigma = 4.0;
+    const vxTestImage img =
+        vfRenderTestImage(scene, {at('2', 200.0, 200.0, 45.0), at('2', 450.0, 300.0)});
+    vxKSAlignResultSet results;
+    {
+        vxAttentionTag tag;
+        tag.attachTimeoutCustom(1.0, 0x80000064);
+        try {
+            p.run(img.image, fullSearch(2), results);
+            FAIL() << "a 1 ms limit should expire";
+        } catch (const vxTimeout::InternalExpired& e) {
+            EXPECT_EQ(e.code(), 0x80000064u);
+        }
+        // Whatever was refined before the deadline is a real, merged result.
+        EXPECT_LE(results.numResults(), 2);
+        for (const vxKSAlignResult& r : results.results())
+            EXPECT_GT(r.score(), 0.9);
+    }
+    {
+        vxAttentionTag tag;
+        tag.attachTimeout(0.0);
+        EXPECT_THROW(p.run(img.image, fullSearch(2), results), vxTimeout::Expired);
+    }
+    p.run(img.image, fullSearch(2), results);
+    EXPECT_EQ(results.numResults(), 2);
+    const vxAttention::Token token = vxAttention::current();
+    token.requestAbort();
+    EXPECT_THROW(p.run(img.image, fullSearch(2), results), vx_KSDefs::InternalError);
+    token.clearAbort();
+    EXPECT_EQ(results.numResults(), 0);
+}
