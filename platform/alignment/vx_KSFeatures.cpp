@@ -33,6 +33,7 @@ bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, dou
         sw += w;
         swd += w * i * kStep;
     }
+    if (!(sw > 0.0)) return false;
     *offset = swd / sw;
     *strength = peak;
     return true;

@@ -93,6 +93,8 @@ TEST(AlignTrain, FailuresThrowToolErrorsAndKeepThePreviousTraining) {
     EXPECT_THROW(vxKSAlignPattern().run(flat, fullSearch(), results), vx_KSDefs::NotTrained);
     EXPECT_THROW(p.run(flat, vxPelBuffer<unsigned char>(10, 10), fullSearch(), results),
                  vx_KSDefs::BadImage);
+    p.run(vxPelBuffer<unsigned char>(2, 2), fullSearch(), results);
+    EXPECT_EQ(results.numResults(), 0);
 }
 
 TEST(AlignTrain, SmallCharacterFallsBackToFinerLevelsAndIsStillFound) {
@@ -110,6 +112,26 @@ TEST(AlignTrain, SmallCharacterFallsBackToFinerLevelsAndIsStillFound) {
     ASSERT_EQ(results.numResults(), 1);
     EXPECT_GT(results[0].score(), 0.9);
     EXPECT_LT((centreOf(p, results[0]) - img.truth[0].center).length(), 0.2);
+}
+
+TEST(AlignTrain, SearchOnlyAndFineOnlyModesStillFindTheCharacter) {
+    vxTestScene small;
+    small.width = 300;
+    small.height = 240;
+    const vxTestImage crop = vfRenderTestImage(small, {at('5', 150.3, 120.8, -100.0, 0.93)});
+    for (long mode : {vx_KSDefs::eTrainSearch, vx_KSDefs::eTrainFine}) {
+        vxKSAlignPattern p;
+        p.train(vfRenderTestChar('5', 40.0, vxTestScene(), 4).image, mode);
+        // A single full-resolution level is searched exhaustively: keep its zone small.
+        vxKSAlignRunParams params = fullSearch();
+        if (mode == vx_KSDefs::eTrainFine) params.zone(vx_KSDefs::eAngle, -110.0, -90.0);
+        vxKSAlignResultSet results;
+        p.run(crop.image, params, results);
+        ASSERT_EQ(results.numResults(), 1) << mode;
+        // Without the least-squares step the pose is good to about a pixel.
+        const double tolerance = mode == vx_KSDefs::eTrainSearch ? 1.5 : 0.1;
+        EXPECT_LT((centreOf(p, results[0]) - crop.truth[0].center).length(), tolerance) << mode;
+    }
 }
 
 TEST(AlignRun, PolarityIsRespected) {
