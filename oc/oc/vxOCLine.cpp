@@ -5,6 +5,8 @@
 #include "vfEncloseRect.h"
 #include "vxShapes.h"
 
+#include <optional>
+
 const vx_Instantiator vxOCLine::sExemplar(typeid(vxOCLine), &vxOCLine::make);
 
 vxPersistent* vxOCLine::make() {
@@ -192,7 +194,9 @@ vxRect vxOCLine::encloseRect(const vxXform<2>& first, const vxXform<2>& second,
         throw vxOCDefs::BadParams(L"Rotation uncertainty must be >= 0");
     if (scaleUncertainty < 0) throw vxOCDefs::BadParams(L"Scale uncertainty must be >= 0");
 
-    const vxXform<2> back = second.inverse();
+    // Inverted on first use, so that a line without characters gives the default
+    // rectangle whatever `second` is.
+    std::optional<vxXform<2>> back;
     const vxXform<2> pose = first * second;
     const vxXform<2> identity;
     bool any = false;
@@ -211,7 +215,8 @@ vxRect vxOCLine::encloseRect(const vxXform<2>& first, const vxXform<2>& second,
                 continue;
             const vxRect inLine = model->encloseRect(
                 charPose, identity, identity, translationUnc_[k], rotationUnc_[k], scaleUnc_[k]);
-            const vxRect r = vfEncloseRect(corners(inLine).map(back), pose, third,
+            if (!back) back = second.inverse();
+            const vxRect r = vfEncloseRect(corners(inLine).map(*back), pose, third,
                                            translationUncertainty, translationUncertainty,
                                            rotationUncertainty, scaleUncertainty, 0.0, 0.0, 0.0, 1);
             if (any)

@@ -129,6 +129,7 @@ vxRect vxOCLineArrangement::encloseRect(const vxXform<2>& first, const vxXform<2
         throw vxOCDefs::BadParams(L"Rotation uncertainty must be >= 0");
     if (scaleUncertainty < 0) throw vxOCDefs::BadParams(L"Scale uncertainty must be >= 0");
 
+    if (lines_.empty()) return vxRect();
     const vxXform<2> back = second.inverse();
     const vxXform<2> pose = first * second;
     const vxXform<2> identity;
