@@ -13,6 +13,16 @@ void vx_KSGradient::at(double x, double y, float* outX, float* outY) const {
         return;
     }
     const float a = static_cast<float>(u - fu), b = static_cast<float>(v - fv);
+    if (i >= 0 && j >= 0 && i + 1 < w && j + 1 < h) {
+        const std::size_t at = static_cast<std::size_t>(j * w + i);
+        const float* x0 = gx.data() + at;
+        const float* y0 = gy.data() + at;
+        const float top = x0[0] + a * (x0[1] - x0[0]), bottom = x0[w] + a * (x0[w + 1] - x0[w]);
+        const float topY = y0[0] + a * (y0[1] - y0[0]), bottomY = y0[w] + a * (y0[w + 1] - y0[w]);
+        *outX = top + b * (bottom - top);
+        *outY = topY + b * (bottomY - topY);
+        return;
+    }
     const float wts[4] = {(1 - a) * (1 - b), a * (1 - b), (1 - a) * b, a * b};
     const long xs[4] = {i, i + 1, i, i + 1};
     const long ys[4] = {j, j, j + 1, j + 1};

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -11,17 +12,19 @@ namespace {
 // the pixel offset each lands in and its turned direction.
 struct Placed {
     std::vector<long> dx, dy;
+    std::vector<std::int32_t> offset; // dy * width + dx for the plane placed on
     std::vector<float> ux, uy;
     long minX = 0, maxX = 0, minY = 0, maxY = 0;
 };
 
-void place(const vx_KSLevel& level, double angle, double scale, Placed& out) {
+void place(const vx_KSLevel& level, double angle, double scale, long width, Placed& out) {
     const double c = std::cos(angle), s = std::sin(angle);
     const std::size_t n = level.features.size();
     out.dx.resize(n);
     out.dy.resize(n);
     out.ux.resize(n);
     out.uy.resize(n);
+    out.offset.resize(n);
     out.minX = out.minY = 0;
     out.maxX = out.maxY = 0;
     for (std::size_t k = 0; k < n; ++k) {
@@ -30,6 +33,7 @@ void place(const vx_KSLevel& level, double angle, double scale, Placed& out) {
         out.dy[k] = static_cast<long>(std::floor(0.5 + scale * (s * f.x + c * f.y)));
         out.ux[k] = static_cast<float>(c * f.ux - s * f.uy);
         out.uy[k] = static_cast<float>(s * f.ux + c * f.uy);
+        out.offset[k] = static_cast<std::int32_t>(out.dy[k] * width + out.dx[k]);
         out.minX = std::min(out.minX, out.dx[k]);
         out.maxX = std::max(out.maxX, out.dx[k]);
         out.minY = std::min(out.minY, out.dy[k]);
@@ -47,11 +51,13 @@ double scoreAt(const Placed& p, const vx_KSGradient& unit, const vx_KSPlane* car
     const float* gy = unit.gy.data();
     float sum = 0.0f;
     if (!care && px + p.minX >= 0 && py + p.minY >= 0 && px + p.maxX < w && py + p.maxY < h) {
-        const long base = py * w + px;
-        for (std::size_t k = 0; k < n; ++k) {
-            const long i = base + p.dy[k] * w + p.dx[k];
-            sum += std::max(0.0f, p.ux[k] * gx[i] + p.uy[k] * gy[i]);
-        }
+        const float* bx = gx + py * w + px;
+        const float* by = gy + py * w + px;
+        const std::int32_t* off = p.offset.data();
+        const float* ux = p.ux.data();
+        const float* uy = p.uy.data();
+        for (std::size_t k = 0; k < n; ++k)
+            sum += std::max(0.0f, ux[k] * bx[off[k]] + uy[k] * by[off[k]]);
         return n ? sum / n : 0.0;
     }
     long count = 0;
@@ -118,7 +124,7 @@ double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, con
         for (int j = -na; j <= na; ++j) {
             const double a = pose.angle + j * angleStep;
             const double s = pose.scale * std::pow(1.0 + scaleStep, i);
-            place(level, a, s, placed);
+            place(level, a, s, unit.w, placed);
             // Hill-climb over positions from the candidate's pixel, at most 2 pixels away.
             long bx = cx, by = cy;
             double here = scoreAt(placed, unit, care, bx, by);

@@ -6,6 +6,7 @@
 // per feature, accumulated row by row so that the compiler vectorises the adds.
 #include "vx_KSSearch.h"
 #include "vxAttention.h"
+#include "vx_KSRowKernel.h"
 
 #include <algorithm>
 #include <array>
@@ -25,8 +26,6 @@ struct Tables {
     // For sector b and a byte of a 16-bit orientation set: the best agreement.
     std::uint8_t lo[kSectors][256];
     std::uint8_t hi[kSectors][256];
-    float dirX[kSectors];
-    float dirY[kSectors];
     Tables() {
         for (int b = 0; b < kSectors; ++b) {
             for (int m = 0; m < 256; ++m) {
@@ -40,8 +39,6 @@ struct Tables {
                 lo[b][m] = l;
                 hi[b][m] = h;
             }
-            dirX[b] = static_cast<float>(std::cos(b * 2.0 * std::numbers::pi / kSectors));
-            dirY[b] = static_cast<float>(std::sin(b * 2.0 * std::numbers::pi / kSectors));
         }
     }
 };
@@ -56,37 +53,47 @@ int sectorOf(double angle) {
     return static_cast<int>(s & (kSectors - 1));
 }
 
+// The sector of a non-null vector, by comparisons with the sector boundaries of the
+// first quadrant (tan 11.25, 33.75, 56.25 and 78.75 degrees) and its quadrant.
+int sectorOf(float x, float y) {
+    const float ax = std::fabs(x), ay = std::fabs(y);
+    const int q = ay < 0.198912f * ax   ? 0
+                  : ay < 0.668179f * ax ? 1
+                  : ay < 1.496606f * ax ? 2
+                  : ay < 5.027339f * ax ? 3
+                                        : 4;
+    if (x >= 0.0f) return y >= 0.0f ? q : (16 - q) & 15;
+    return y >= 0.0f ? 8 - q : (8 + q) & 15;
+}
+
 // bins = the set of sectors of the unit gradients in each pixel's 3x3 neighbourhood.
-void orientationSets(const vx_KSGradient& unit, std::vector<std::uint16_t>& bins) {
-    const Tables& t = tables();
+void orientationSets(const vx_KSGradient& unit, std::vector<std::uint16_t>& bins,
+                     std::vector<std::uint16_t>& own) {
     const long w = unit.w, h = unit.h;
-    std::vector<std::uint16_t> own(static_cast<std::size_t>(w * h));
+    own.resize(static_cast<std::size_t>(w * h));
     for (long i = 0; i < w * h; ++i) {
         const float ux = unit.gx[i], uy = unit.gy[i];
-        if (ux == 0.0f && uy == 0.0f) {
-            own[i] = 0;
-            continue;
-        }
-        int best = 0;
-        float bestDot = -2.0f;
-        for (int b = 0; b < kSectors; ++b) {
-            const float d = ux * t.dirX[b] + uy * t.dirY[b];
-            if (d > bestDot) {
-                bestDot = d;
-                best = b;
-            }
-        }
-        own[i] = static_cast<std::uint16_t>(1u << best);
+        own[i] = (ux == 0.0f && uy == 0.0f) ? std::uint16_t(0)
+                                            : static_cast<std::uint16_t>(1u << sectorOf(ux, uy));
     }
-    bins.assign(static_cast<std::size_t>(w * h), 0);
-    for (long y = 0; y < h; ++y)
-        for (long x = 0; x < w; ++x) {
-            std::uint16_t m = 0;
-            for (long v = std::max(0L, y - 1); v <= std::min(h - 1, y + 1); ++v)
-                for (long u = std::max(0L, x - 1); u <= std::min(w - 1, x + 1); ++u)
-                    m |= own[v * w + u];
-            bins[y * w + x] = m;
-        }
+    // The 3x3 union as a horizontal then a vertical pass.
+    bins.resize(static_cast<std::size_t>(w * h));
+    for (long y = 0; y < h; ++y) {
+        const std::uint16_t* o = own.data() + y * w;
+        std::uint16_t* b = bins.data() + y * w;
+        for (long x = 0; x < w; ++x)
+            b[x] = static_cast<std::uint16_t>(o[x] | (x > 0 ? o[x - 1] : 0) |
+                                              (x + 1 < w ? o[x + 1] : 0));
+    }
+    for (long y = 0; y < h; ++y) {
+        std::uint16_t* o = own.data() + y * w;
+        const std::uint16_t* b = bins.data() + y * w;
+        const std::uint16_t* up = y > 0 ? b - w : b;
+        const std::uint16_t* down = y + 1 < h ? b + w : b;
+        for (long x = 0; x < w; ++x)
+            o[x] = static_cast<std::uint16_t>(b[x] | up[x] | down[x]);
+    }
+    bins.swap(own);
 }
 
 } // namespace
@@ -102,12 +109,14 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
     const Tables& t = tables();
     const double maxScale = *std::max_element(grid.scales.begin(), grid.scales.end());
     const long pad = static_cast<long>(std::ceil(level.radius * maxScale)) + 2;
-    const long pw = w + 2 * pad, ph = h + 2 * pad;
+    // The row kernel scores 16 placements at a time, so rows are read up to wide - 1.
+    const long wide = (w + 15) / 16 * 16;
+    const long pw = wide + 2 * pad, ph = h + 2 * pad;
     const std::size_t planeSize = static_cast<std::size_t>(pw * ph);
 
     // Response planes, zero outside the image. Don't-care pixels answer just below the
     // threshold, so masked areas neither make candidates nor hide them.
-    orientationSets(unit, work.bins);
+    orientationSets(unit, work.bins, work.scratch);
     work.response.assign(planeSize * kSectors, 0);
     const std::uint8_t dontCare =
         static_cast<std::uint8_t>(std::clamp(std::floor(0.8 * minScore * kFull), 0.0, 15.0));
@@ -131,12 +140,10 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
     const std::size_t mapSize = static_cast<std::size_t>(w * h);
     work.best.assign(mapSize * groups, 0);
     work.bestIndex.assign(mapSize * groups, 0);
-    work.acc.resize(static_cast<std::size_t>(w));
+    work.acc.resize(static_cast<std::size_t>(wide));
     work.offsets.resize(n);
     const double fullSum = double(kFull) * double(n);
     const auto threshold = static_cast<std::uint16_t>(std::max(1.0, std::ceil(minScore * fullSum)));
-    std::vector<const std::uint8_t*> rows(n);
-    constexpr std::size_t kChunk = 8;
 
     for (std::size_t si = 0; si < grid.scales.size(); ++si)
         for (std::size_t ai = 0; ai < grid.angles.size(); ++ai) {
@@ -155,26 +162,9 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
             for (long y = 0; y < h; ++y) {
                 if ((y & 7) == 7) vxAttention::check();
                 std::uint16_t* acc = work.acc.data();
-                std::fill(acc, acc + w, std::uint16_t(0));
                 const std::uint8_t* base = work.response.data() + y * pw;
-                bool alive = true;
-                for (std::size_t k0 = 0; k0 < n && alive; k0 += kChunk) {
-                    const std::size_t k1 = std::min(n, k0 + kChunk);
-                    for (std::size_t k = k0; k < k1; ++k) {
-                        const std::uint8_t* src = base + work.offsets[k];
-                        for (long x = 0; x < w; ++x)
-                            acc[x] = static_cast<std::uint16_t>(acc[x] + src[x]);
-                    }
-                    // After j features a placement can still gain at most 15 per feature
-                    // left; one that cannot reach the threshold that way is dropped.
-                    const double need = threshold - double(kFull) * double(n - k1);
-                    if (need > 0.0) {
-                        std::uint16_t top = 0;
-                        for (long x = 0; x < w; ++x)
-                            top = std::max(top, acc[x]);
-                        alive = top >= need;
-                    }
-                }
+                const bool alive =
+                    vf_KSScoreRow(base, work.offsets.data(), n, acc, wide, threshold, kFull);
                 if (!alive) continue;
                 const std::size_t group = ai * groups / nAngles;
                 std::uint16_t* best = work.best.data() + group * mapSize + y * w;

@@ -35,6 +35,7 @@ struct vx_KSGrid {
 // Reusable buffers of the top-level search.
 struct vx_KSSearchWork {
     std::vector<std::uint16_t> bins;
+    std::vector<std::uint16_t> scratch;
     std::vector<std::uint8_t> response;
     std::vector<std::uint16_t> best;
     std::vector<std::uint32_t> bestIndex;
