@@ -1,0 +1,264 @@
+// Alphabet: editing with unchanged state on failure, removal keeping the confusion
+// data valid, queries and thresholds, equality, archive round trips, version 0 and
+// damaged archives.
+#include "vxOCAlphabet.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using Handle = vxPtrHandle_const<vxOCModel>;
+
+// A normal character with a 10 x 12 image of random blobs chosen by `key`, so that
+// different keys give different (and not symmetric) confusions.
+Handle model(long key, long width = 10) {
+    vxPelBuffer<unsigned char> img(vxPelRect(0, 0, width, 12));
+    std::mt19937 gen(static_cast<unsigned>(key));
+    for (long y = 0; y < 12; ++y)
+        for (long x = 0; x < width; ++x)
+            *img.pointToPel(x, y) = static_cast<unsigned char>(gen() % 4 ? 200 : 30);
+    return Handle(new vxOCModel(key, img, img.window(), vxOCModel::eNormal,
+                                L"c" + std::to_wstring(key), L""));
+}
+
+Handle blank(long key) {
+    auto* m = new vxOCModel;
+    m->key(key);
+    return Handle(m);
+}
+
+template <class E, class F> void expectError(F f, const wchar_t* message) {
+    try {
+        f();
+        FAIL() << "no exception";
+    } catch (const E& e) {
+        EXPECT_EQ(e.message(), message);
+    }
+}
+
+std::vector<unsigned char> stored(vxOCAlphabet& a) {
+    vxArchive ar;
+    ar || a;
+    return ar.bytes();
+}
+
+void load(const std::vector<unsigned char>& bytes, vxOCAlphabet& a) {
+    vxArchive ar(bytes);
+    ar || a;
+}
+
+// Every confusion and offset of two compiled alphabets with the same keys, exactly.
+void expectSameConfusionData(vxOCAlphabet& a, vxOCAlphabet& b) {
+    ASSERT_TRUE(a.isCompiled() && b.isCompiled());
+    for (const Handle& x : a.characters())
+        for (const Handle& y : a.characters()) {
+            EXPECT_EQ(a.confusion(x->key(), y->key()), b.confusion(x->key(), y->key()));
+            EXPECT_EQ(a.characterOffset(x->key(), y->key()), b.characterOffset(x->key(), y->key()));
+        }
+}
+
+} // namespace
+
+TEST(Alphabet, DefaultIsCompiledAndEmpty) {
+    vxOCAlphabet a;
+    EXPECT_TRUE(a.isCompiled());
+    EXPECT_EQ(a.confusionThreshold(), 0.5);
+    EXPECT_FALSE(a.hasCharacter(-1));
+    // Compiled, so the missing key is what is reported.
+    expectError<vxOCDefs::BadKey>([&] { a.confusion(-1, -1); },
+                                  L"The character for the specified key does not exist in the "
+                                  L"alphabet.");
+}
+
+TEST(Alphabet, EditingValidatesBeforeChanging) {
+    vxOCAlphabet a({model(1), model(2)}, 0.5, true, L"abc");
+    const vxOCAlphabet before = a;
+    const wchar_t* present = L"At least one of the supplied characters has the same key as one "
+                             L"of the characters in the alphabet.";
+    const wchar_t* twice = L"The keys for at least two of the supplied characters are identical.";
+    // The presence test runs before the duplicate test.
+    expectError<vxOCDefs::SameKey>([&] { a.add({model(2), model(3), model(3)}); }, present);
+    expectError<vxOCDefs::SameKey>([&] { a.add({model(3), model(3)}); }, twice);
+    expectError<vxOCDefs::SameKey>([&] { a.characters({model(4), model(4)}); }, twice);
+    expectError<vxOCDefs::BadKey>(
+        [&] {
+            a.remove({1, 9});
+        },
+        L"At least one of the supplied keys does not reference a "
+        L"character in this alphabet.");
+    expectError<vxOCDefs::SameKey>(
+        [&] {
+            a.remove({1, 1});
+        },
+        L"At least one of the supplied keys is identical.");
+    expectError<vxOCDefs::BadParams>([&] { a.confusionThreshold(1.0000001); },
+                                     L"Confusion threshold must be between 0 and 1.");
+    EXPECT_THROW(a.add(Handle()), vxOCDefs::BadParams);
+    EXPECT_EQ(a, before);
+    EXPECT_TRUE(a.isCompiled());
+    EXPECT_THROW(vxOCAlphabet({model(1)}, -0.1, false, L""), vxOCDefs::BadParams);
+
+    a.remove(std::vector<long>{}); // nothing to do: still compiled
+    EXPECT_TRUE(a.isCompiled());
+    a.confusionThreshold(1.0);
+    a.confusionThreshold(0.3, true);
+    EXPECT_EQ(a.confusionThreshold(), 0.3);
+    EXPECT_TRUE(a.isCompiled());
+    a.add(std::vector<Handle>{}); // even an empty add invalidates the confusion data
+    EXPECT_FALSE(a.isCompiled());
+    expectError<vxOCDefs::NotCompiled>([&] { a.confusion(1, 2); }, L"");
+    EXPECT_THROW(a.characterOffset(1, 2), vxOCDefs::NotCompiled);
+}
+
+TEST(Alphabet, RemovalMovesTheLastCharacterAndKeepsConfusionData) {
+    vxOCAlphabet a({model(1), model(2), model(3), model(4)}, 0.5, true, L"");
+    vxOCAlphabet reference = a;
+    a.remove(1); // 4 takes 1's place
+    ASSERT_EQ(a.numChars(), 3);
+    EXPECT_EQ(a.characterIndex(4), 0);
+    EXPECT_EQ(a.characterIndex(3), 2);
+    EXPECT_TRUE(a.isCompiled());
+    for (long x : {2, 3, 4})
+        for (long y : {2, 3, 4}) {
+            EXPECT_EQ(a.confusion(x, y), reference.confusion(x, y)) << x << " " << y;
+            EXPECT_EQ(a.characterOffset(x, y), reference.characterOffset(x, y));
+        }
+    a.remove({3, 4});
+    ASSERT_EQ(a.numChars(), 1);
+    EXPECT_EQ(a.confusion(2, 2), 1.0);
+    EXPECT_EQ(a.characterOffset(2, 2), reference.characterOffset(2, 2));
+    a.remove(2);
+    EXPECT_EQ(a.numChars(), 0);
+    EXPECT_TRUE(a.isCompiled());
+}
+
+TEST(Alphabet, ConfusableAboveThresholdOrAboveZeroForBlanks) {
+    vxOCAlphabet a({model(1), model(2), blank(3)}, 0.5, true, L"");
+    const double c12 = a.confusion(1, 2);
+    ASSERT_GT(c12, 0.0);
+    a.confusionThreshold(c12);
+    EXPECT_FALSE(a.areConfusable(1, 2)); // equal to the threshold is not above it
+    a.confusionThreshold(std::nextafter(c12, 0.0));
+    EXPECT_TRUE(a.areConfusable(1, 2));
+    EXPECT_FALSE(a.areConfusable(1, 3)); // a blank is never found in a normal character
+    EXPECT_EQ(a.confusion(1, 3), 0.0);
+    EXPECT_EQ(a.confusion(3, 3), 1.0);
+    a.confusionThreshold(1.0);
+    EXPECT_EQ(a.areConfusable(3, 1), a.confusion(3, 1) > 0.0); // blanks use threshold 0
+    EXPECT_THROW(a.areConfusable(9, 1), vxOCDefs::BadKey);
+    EXPECT_THROW(a.areConfusable(1, 9), vxOCDefs::BadKey);
+}
+
+TEST(Alphabet, EqualityIsByPositionAndIgnoresConfusionData) {
+    const Handle m1 = model(1), m2 = model(2);
+    vxOCAlphabet a({m1, m2}, 0.5, false, L"x");
+    vxOCAlphabet b({model(1), model(2)}, 0.5, false, L"x"); // equal models, other objects
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a, vxOCAlphabet({m2, m1}, 0.5, false, L"x"));
+    EXPECT_NE(a, vxOCAlphabet({m1, m2}, 0.5, false, L"y"));
+    b.compile();
+    EXPECT_NE(a, b); // compiled flags differ
+    a.compile();
+    EXPECT_EQ(a, b);
+
+    vxOCAlphabet near({m1, m2}, 0.5 + 1e-9, true, L"x");
+    EXPECT_NE(a, near);
+    EXPECT_TRUE(vfRealEq(a, near, 1e-6));
+    EXPECT_FALSE(vfRealEq(a, near, 1e-12));
+}
+
+TEST(Alphabet, CopyIsIndependentOfTheOriginal) {
+    vxOCAlphabet a({model(1), model(2), model(3)}, 0.5, true, L"");
+    vxOCAlphabet copy = a;
+    a.remove(1);
+    a.confusionThreshold(0.9);
+    EXPECT_EQ(copy.numChars(), 3);
+    EXPECT_EQ(copy.confusionThreshold(), 0.5);
+    vxOCAlphabet fresh({model(1), model(2), model(3)}, 0.5, true, L"");
+    expectSameConfusionData(copy, fresh);
+}
+
+TEST(AlphabetArchive, CompiledAlphabetRoundTripsExactly) {
+    vxOCAlphabet a({model(1), model(2, 12), blank(3), model(4)}, 0.25, true, L"round trip");
+    vxOCAlphabet loaded;
+    load(stored(a), loaded);
+    EXPECT_EQ(loaded, a);
+    expectSameConfusionData(loaded, a);
+
+    vxOCAlphabet uncompiled({model(1)}, 0.5, false, L"");
+    load(stored(uncompiled), loaded);
+    EXPECT_EQ(loaded, uncompiled);
+}
+
+TEST(AlphabetArchive, SharedModelIsStoredOnceAndComesBackShared) {
+    const Handle shared = model(1);
+    using Alphabets = std::vector<vxPtrHandle<vxOCAlphabet>>;
+    auto pairWith = [&](const Handle& second) {
+        return Alphabets{
+            vxPtrHandle<vxOCAlphabet>(new vxOCAlphabet({shared, model(2)}, 0.5, false, L"")),
+            vxPtrHandle<vxOCAlphabet>(new vxOCAlphabet({model(3), second}, 0.5, false, L""))};
+    };
+    Alphabets sharing = pairWith(shared), copying = pairWith(model(1));
+    vxArchive sharedAr, copiedAr;
+    sharedAr || sharing;
+    copiedAr || copying;
+    // The copy costs at least its 120 pixels more.
+    EXPECT_GE(copiedAr.bytes().size(), sharedAr.bytes().size() + 120);
+
+    vxArchive ar(sharedAr.bytes());
+    Alphabets loaded;
+    ar || loaded;
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[0]->characters()[0].get(), loaded[1]->characters()[1].get());
+    EXPECT_EQ(*loaded[0], *sharing[0]);
+    EXPECT_EQ(*loaded[1], *sharing[1]);
+}
+
+TEST(AlphabetArchive, VersionZeroCompiledFlagCompilesOnLoad) {
+    vxOCAlphabet a({model(1), model(2), blank(3)}, 0.5, true, L"old");
+    std::vector<unsigned char> bytes = stored(a);
+    // Version 0 ends after the compiled flag: cut the matrix and the offsets table.
+    vxNMMatrix matrix(3, 3);
+    vxOCAlphabet::OffsetTable offsets(3, std::vector<vxXform<2>>(3));
+    vxArchive tail;
+    tail || matrix || offsets;
+    bytes.resize(bytes.size() - tail.bytes().size());
+    bytes[0] = 0;
+
+    vxOCAlphabet loaded;
+    load(bytes, loaded);
+    EXPECT_EQ(loaded, a);
+    expectSameConfusionData(loaded, a);
+
+    bytes.back() = 0; // the flag says not compiled
+    load(bytes, loaded);
+    EXPECT_FALSE(loaded.isCompiled());
+    EXPECT_EQ(loaded.numChars(), 3);
+}
+
+TEST(AlphabetArchive, DamagedArchivesThrowAndLeaveTheTargetAlone) {
+    vxOCAlphabet a({model(1, 4), model(2, 4)}, 0.5, true, L"n");
+    const std::vector<unsigned char> bytes = stored(a);
+    vxOCAlphabet target({model(7)}, 0.5, false, L"target");
+    const vxOCAlphabet before = target;
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        const std::vector<unsigned char> cut(bytes.begin(), bytes.begin() + n);
+        EXPECT_THROW(load(cut, target), vxException) << n;
+    }
+    std::vector<unsigned char> newer = bytes;
+    newer[0] = 2;
+    EXPECT_THROW(load(newer, target), vxArchive::UnknownVersion);
+    // Every single corrupted byte either loads or throws, never anything worse.
+    for (size_t k = 0; k < bytes.size(); ++k) {
+        std::vector<unsigned char> bad = bytes;
+        bad[k] ^= 0xA5;
+        vxOCAlphabet probe;
+        try {
+            load(bad, probe);
+        } catch (const vxException&) {
+        }
+    }
+    EXPECT_EQ(target, before);
+}
