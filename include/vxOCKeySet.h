@@ -28,8 +28,8 @@ public:
     vxOCKeySet(const std::vector<long>& keys, const std::vector<long>& currentKeyIndices);
     // The keys of the alphabet's models named by `names`, in the order of the names
     // and, per name, in alphabet order; every model named `currentName` is current.
-    // Throws SameKey for repeated names, BadKey for a name no model has, BadIndex when
-    // `currentName` is not among `names`.
+    // Throws BadParams for a null alphabet, SameKey for repeated names, BadKey for a
+    // name no model has, BadIndex when no model named `currentName` was taken.
     vxOCKeySet(const vxPtrHandle_const<vxOCAlphabet>& alphabet,
                const std::vector<std::wstring>& names, const std::wstring& currentName);
     vxOCKeySet(const vxOCKeySet&) = default;

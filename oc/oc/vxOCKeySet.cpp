@@ -76,9 +76,10 @@ void vxOCKeySet::keys(const std::vector<long>& keys) {
         throw vxOCDefs::SameKey(L"Possible keys for a character position must be unique.");
     if (!indicesInRange(currentKeyIndices_, keys.size()))
         throw vxOCDefs::BadIndex(kBadCurrentIndices);
+    std::vector<long> copy = keys; // the only step that can fail comes first
     overrideKeys_.clear();
     overrides_.clear();
-    keys_ = keys;
+    keys_.swap(copy);
 }
 
 void vxOCKeySet::currentKeyIndices(const std::vector<long>& indices) {
