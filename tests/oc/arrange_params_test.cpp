@@ -1,0 +1,303 @@
+// Arrange parameters and results: setter validation with bounds and messages,
+// equality field by field, archive layouts, versions and damaged streams.
+#include "vxOCArrangeParams.h"
+#include "vxOCArrangeResults.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace {
+
+using Defs = vxOCArrangeDefs;
+using Access = vx_OCArrangeResultsAccess;
+const double notANumber = std::numeric_limits<double>::quiet_NaN();
+
+std::vector<unsigned char> store(vxOCArrangeParams p) {
+    vxArchive out;
+    out || p;
+    return out.bytes();
+}
+
+// A parameter set that differs from the defaults in every field.
+vxOCArrangeParams allChanged() {
+    vxOCArrangeParams p;
+    p.scaleRange(vxRange(0.5, 2.0));
+    p.minMatchScore(0.7);
+    p.maxLines(3);
+    p.lineType(Defs::eCircular);
+    p.isTextDirectionSpecified(true);
+    p.straightTextDirection(vxRadian(0.25));
+    p.isCircularTextDirectionClockwise(false);
+    p.maxUnmatchedChars(2);
+    p.orientationMode(Defs::eSpecified);
+    p.orientationReference(Defs::eAbsolute);
+    p.expectedOrientation(vxRadian(-1.5));
+    p.lineBreakCost(3.0);
+    p.unmatchedCharCost(4.0);
+    p.normalTransCost(5.0);
+    p.tangentialTransCost(6.0);
+    p.orientationCost(7.0);
+    p.scaleCost(8.0);
+    p.compPoseUncertainties(true);
+    p.maxCandidates(9);
+    p.timeout(11.0);
+    return p;
+}
+
+} // namespace
+
+TEST(ArrangeParams, SettersRejectOutOfRangeValuesWithTheirMessagesAndChangeNothing) {
+    using Set = std::function<void(vxOCArrangeParams&)>;
+    const struct {
+        Set set;
+        const wchar_t* message;
+    } rejected[] = {
+        {[](auto& p) { p.scaleRange(vxRange::EmptyRange()); }, L"Invalid scale range"},
+        {[](auto& p) { p.scaleRange(vxRange::FullRange()); }, L"Invalid scale range"},
+        {[](auto& p) { p.scaleRange(vxRange(0.0, 1.0)); }, L"Invalid scale range"},
+        {[](auto& p) { p.scaleRange(vxRange(-1.0, 1.0)); }, L"Invalid scale range"},
+        {[](auto& p) { p.minMatchScore(-1e-12); }, L"Invalid min match score"},
+        {[](auto& p) { p.minMatchScore(1.0000001); }, L"Invalid min match score"},
+        {[](auto& p) { p.minMatchScore(notANumber); }, L"Invalid min match score"},
+        {[](auto& p) { p.maxLines(0); }, L"Invalid max lines"},
+        {[](auto& p) { p.lineType(Defs::LineType(3)); }, L"Invalid line type"},
+        {[](auto& p) { p.lineType(Defs::LineType(-1)); }, L"Invalid line type"},
+        {[](auto& p) { p.maxUnmatchedChars(-1); }, L"Invalid max unmatched chars"},
+        {[](auto& p) { p.orientationMode(Defs::OrientationMode(2)); }, L"Invalid orientation mode"},
+        {[](auto& p) { p.orientationReference(Defs::OrientationReference(2)); },
+         L"Invalid orientation reference"},
+        {[](auto& p) { p.lineBreakCost(-0.5); }, L"Invalid line break cost"},
+        {[](auto& p) { p.unmatchedCharCost(-0.5); }, L"Invalid unmatched char cost"},
+        {[](auto& p) { p.normalTransCost(-0.5); }, L"Invalid normal translation cost"},
+        {[](auto& p) { p.tangentialTransCost(notANumber); },
+         L"Invalid tangential translation cost"},
+        {[](auto& p) { p.orientationCost(-0.5); }, L"Invalid orientation cost"},
+        {[](auto& p) { p.scaleCost(-0.5); }, L"Invalid scale cost"},
+        {[](auto& p) { p.maxCandidates(-1); }, L"Invalid max candidates"},
+        {[](auto& p) { p.timeout(-1.0); }, L"Invalid timeout"},
+    };
+    for (const auto& r : rejected) {
+        vxOCArrangeParams p = allChanged();
+        try {
+            r.set(p);
+            ADD_FAILURE() << "accepted case " << &r - rejected;
+        } catch (const Defs::BadParams& e) {
+            EXPECT_EQ(e.message(), r.message);
+        }
+        EXPECT_EQ(p, allChanged());
+    }
+}
+
+TEST(ArrangeParams, DefaultsAndInclusiveBounds) {
+    vxOCArrangeParams p;
+    EXPECT_EQ(p.scaleRange(), vxRange(0.9, 1.1));
+    EXPECT_EQ(p.minMatchScore(), 0.4);
+    EXPECT_EQ(p.maxLines(), 0x7fffffff);
+    EXPECT_EQ(p.lineType(), Defs::eDontCare);
+    EXPECT_FALSE(p.isTextDirectionSpecified());
+    EXPECT_TRUE(p.isCircularTextDirectionClockwise());
+    EXPECT_EQ(p.maxUnmatchedChars(), 0x7fffffff);
+    EXPECT_EQ(p.orientationMode(), Defs::eAverage);
+    EXPECT_EQ(p.orientationReference(), Defs::eRelative);
+    EXPECT_EQ(p.lineBreakCost(), 2.0);
+    EXPECT_EQ(p.scaleCost(), 1.0);
+    EXPECT_FALSE(p.compPoseUncertainties());
+    EXPECT_EQ(p.maxCandidates(), 500000);
+    EXPECT_EQ(p.timeout(), 10.0);
+
+    p.minMatchScore(0.0);
+    p.minMatchScore(1.0);
+    p.maxLines(1);
+    p.maxUnmatchedChars(0);
+    p.maxCandidates(0);
+    p.timeout(0.0);
+    p.lineBreakCost(0.0);
+    p.scaleRange(vxRange(0.5, std::numeric_limits<double>::infinity()));
+    p.scaleRange(vxRange(1.0, 1.0));
+    p.straightTextDirection(vxRadian(notANumber)); // free fields take anything
+    EXPECT_EQ(p.maxCandidates(), 0);
+    EXPECT_EQ(p.scaleRange(), vxRange(1.0, 1.0));
+}
+
+TEST(ArrangeParams, EveryFieldTakesPartInEquality) {
+    EXPECT_EQ(vxOCArrangeParams(), vxOCArrangeParams());
+    const vxOCArrangeParams changed = allChanged();
+    // Copy the changed fields onto a default set one at a time: it stays unequal to
+    // both ends until the last field is copied.
+    const std::function<void(vxOCArrangeParams&)> steps[] = {
+        [&](auto& p) { p.scaleRange(changed.scaleRange()); },
+        [&](auto& p) { p.minMatchScore(changed.minMatchScore()); },
+        [&](auto& p) { p.maxLines(changed.maxLines()); },
+        [&](auto& p) { p.lineType(changed.lineType()); },
+        [&](auto& p) { p.isTextDirectionSpecified(changed.isTextDirectionSpecified()); },
+        [&](auto& p) { p.straightTextDirection(changed.straightTextDirection()); },
+        [&](auto& p) {
+            p.isCircularTextDirectionClockwise(changed.isCircularTextDirectionClockwise());
+        },
+        [&](auto& p) { p.maxUnmatchedChars(changed.maxUnmatchedChars()); },
+        [&](auto& p) { p.orientationMode(changed.orientationMode()); },
+        [&](auto& p) { p.orientationReference(changed.orientationReference()); },
+        [&](auto& p) { p.expectedOrientation(changed.expectedOrientation()); },
+        [&](auto& p) { p.lineBreakCost(changed.lineBreakCost()); },
+        [&](auto& p) { p.unmatchedCharCost(changed.unmatchedCharCost()); },
+        [&](auto& p) { p.normalTransCost(changed.normalTransCost()); },
+        [&](auto& p) { p.tangentialTransCost(changed.tangentialTransCost()); },
+        [&](auto& p) { p.orientationCost(changed.orientationCost()); },
+        [&](auto& p) { p.scaleCost(changed.scaleCost()); },
+        [&](auto& p) { p.compPoseUncertainties(changed.compPoseUncertainties()); },
+        [&](auto& p) { p.maxCandidates(changed.maxCandidates()); },
+        [&](auto& p) { p.timeout(changed.timeout()); },
+    };
+    vxOCArrangeParams p;
+    for (size_t i = 0; i + 1 < std::size(steps); ++i) {
+        steps[i](p);
+        EXPECT_NE(p, changed) << "field " << i;
+        EXPECT_NE(p, vxOCArrangeParams()) << "field " << i;
+        // Single-field difference from the defaults.
+        vxOCArrangeParams single;
+        steps[i](single);
+        EXPECT_FALSE(single == vxOCArrangeParams()) << "field " << i;
+    }
+    steps[std::size(steps) - 1](p);
+    EXPECT_EQ(p, changed);
+}
+
+TEST(ArrangeParams, ArchiveRoundTripLayoutAndDamagedStreams) {
+    for (const vxOCArrangeParams& p : {vxOCArrangeParams(), allChanged()}) {
+        vxArchive in(store(p));
+        vxOCArrangeParams loaded = p == allChanged() ? vxOCArrangeParams() : allChanged();
+        in || loaded;
+        EXPECT_EQ(loaded, p);
+        EXPECT_EQ(in.remaining(), 0u);
+    }
+
+    // Version byte, range (2 doubles), score, int, enum (unsigned long), bool, angle,
+    // bool, int, two enums, angle, six costs, bool, int, timeout.
+    const std::vector<unsigned char> bytes = store(allChanged());
+    EXPECT_EQ(bytes.size(), 1u + 16 + 8 + 4 + 8 + 1 + 8 + 1 + 4 + 16 + 8 + 48 + 1 + 4 + 8);
+    EXPECT_EQ(bytes[0], 0);
+    EXPECT_EQ(bytes[25], 3); // maxLines, after the version, range and score
+
+    std::vector<unsigned char> badVersion = bytes;
+    badVersion[0] = 1;
+    vxOCArrangeParams target;
+    try {
+        vxArchive in(badVersion);
+        in || target;
+        FAIL() << "version 1 loaded";
+    } catch (const vxArchive::UnknownVersion& e) {
+        EXPECT_EQ(e.className(), "oc/arrange");
+    }
+
+    std::vector<unsigned char> badEnum = bytes;
+    badEnum[29] = 7; // the line type
+    vxArchive enumIn(badEnum);
+    EXPECT_THROW(enumIn || target, vxArchive::BadData);
+
+    std::vector<unsigned char> truncated(bytes.begin(), bytes.end() - 1);
+    vxArchive truncatedIn(truncated);
+    EXPECT_THROW(truncatedIn || target, vxArchive::BadData);
+    EXPECT_EQ(target, vxOCArrangeParams());
+}
+
+namespace {
+
+vxPtrHandle_const<vxOCLineArrangement> arrangement(const wchar_t* name) {
+    return vxPtrHandle_const<vxOCLineArrangement>(new vxOCLineArrangement(
+        std::vector<vxPtrHandle_const<vxOCLine>>(), vx2Rigid(), 0.0, vxRadian(0), name));
+}
+
+vxOCArrangeResults filledResults() {
+    vxOCArrangeResults r;
+    Access::isFound(r) = true;
+    Access::isSearchTruncated(r) = true;
+    Access::arrangement(r) = arrangement(L"found");
+    Access::clientFromArrangementXform(r) =
+        vxXform<2>(vxVector<2>(3, 4), 1.5, 1.0, vxRadian(0), vxRadian(0.5));
+    Access::statusFlags(r) = {Defs::eMatched, Defs::eInferred, Defs::eUnknown};
+    Access::scores(r) = {0.9, 0.0, 0.0};
+    return r;
+}
+
+} // namespace
+
+TEST(ArrangeResults, EqualityComparesArrangementsByValue) {
+    EXPECT_EQ(vxOCArrangeResults(), vxOCArrangeResults());
+    vxOCArrangeResults a = filledResults();
+    vxOCArrangeResults b = filledResults(); // a different, equal arrangement object
+    EXPECT_NE(a.arrangement().get(), b.arrangement().get());
+    EXPECT_EQ(a, b);
+
+    Access::arrangement(b) = arrangement(L"other");
+    EXPECT_NE(a, b);
+    Access::arrangement(b).reset();
+    EXPECT_NE(a, b);
+    EXPECT_NE(b, a);
+    Access::arrangement(a).reset();
+    EXPECT_EQ(a, b);
+
+    Access::scores(b)[0] = 0.8;
+    EXPECT_NE(a, b);
+    Access::scores(b)[0] = 0.9;
+    Access::statusFlags(b).pop_back();
+    EXPECT_NE(a, b);
+
+    const vxOCArrangeResults copy = a; // copies share the arrangement
+    a = filledResults();
+    const vxOCArrangeResults shared = a;
+    EXPECT_EQ(shared.arrangement().get(), a.arrangement().get());
+    EXPECT_NE(copy, a);
+}
+
+TEST(ArrangeResults, ArchiveVersionsAndDamagedStreams) {
+    vxOCArrangeResults filled = filledResults();
+    vxArchive out;
+    out || filled;
+    EXPECT_EQ(out.bytes()[0], 1);
+
+    vxOCArrangeResults loaded;
+    vxArchive in(out.bytes());
+    in || loaded;
+    EXPECT_EQ(loaded, filled);
+    EXPECT_EQ(in.remaining(), 0u);
+
+    // Loading over a filled object drops its arrangement for the stored null one.
+    vxOCArrangeResults empty;
+    vxArchive emptyOut;
+    emptyOut || empty;
+    vxArchive emptyIn(emptyOut.bytes());
+    emptyIn || loaded;
+    EXPECT_TRUE(loaded.arrangement().isNull());
+    EXPECT_EQ(loaded, empty);
+
+    // Version 0 carries two trailing doubles that are read and dropped.
+    std::vector<unsigned char> v0 = out.bytes();
+    v0[0] = 0;
+    vxArchive tail;
+    double first = 1.0, second = 2.0;
+    tail || first || second;
+    v0.insert(v0.end(), tail.bytes().begin(), tail.bytes().end());
+    vxArchive v0In(v0);
+    v0In || loaded;
+    EXPECT_EQ(loaded, filled);
+    EXPECT_EQ(v0In.remaining(), 0u);
+
+    std::vector<unsigned char> v2 = out.bytes();
+    v2[0] = 2;
+    vxArchive v2In(v2);
+    EXPECT_THROW(v2In || loaded, vxArchive::UnknownVersion);
+
+    // A bad status value, and every truncation, leave the target as it was.
+    std::vector<unsigned char> badStatus = out.bytes();
+    badStatus[badStatus.size() - 3 * 8 - 9 - 8] = 3; // the last status
+    vxArchive badIn(badStatus);
+    EXPECT_THROW(badIn || loaded, vxArchive::BadData);
+    for (size_t n = 0; n < out.bytes().size(); ++n) {
+        vxArchive cut(std::vector<unsigned char>(out.bytes().begin(), out.bytes().begin() + n));
+        EXPECT_THROW(cut || loaded, vxArchive::Error) << n;
+    }
+    EXPECT_EQ(loaded, filled);
+}
