@@ -149,7 +149,7 @@ void vxOCAlphabet::remove(const std::vector<long>& keys) {
     const long n = numChars();
     std::unique_ptr<vxNMMatrix> shrunk = squareMatrix(n);
     if (compiled_) {
-        shrunk->copySub(*confusion_, 0, 0);
+        shrunk->copySub(*confusion_, 0, 0, n, n);
         offsets_.resize(n);
         for (auto& row : offsets_)
             row.resize(n);
