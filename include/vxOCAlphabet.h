@@ -28,7 +28,7 @@ class vxDiagObject;
 
 class vxOCAlphabet : public vxPersistent, public vxRepBase {
 public:
-    using ModelHandle = vxPtrHandle_const<vxOCModel>;
+    // offsets[i][j]: where character i was best found in character j's image.
     using OffsetTable = std::vector<std::vector<vxXform<2>>>;
 
     // Empty, compiled, threshold 0.5, a 1-by-1 matrix.
@@ -51,7 +51,8 @@ public:
     const std::vector<vxPtrHandle_const<vxOCModel>>& characters() const { return characters_; }
     // Replaces every character (order kept) and leaves the alphabet not compiled, then
     // compiles it when `compile` is true. Throws vxOCDefs::SameKey "The keys for at
-    // least two of the supplied characters are identical."
+    // least two of the supplied characters are identical." and vxOCDefs::BadParams for
+    // a null handle (as add does).
     void characters(const std::vector<vxPtrHandle_const<vxOCModel>>& models, bool compile = false);
     void characters(const std::vector<vxPtrHandle<vxOCModel>>& models, bool compile = false);
     // Appends models (order kept) and leaves the alphabet not compiled (also for an
