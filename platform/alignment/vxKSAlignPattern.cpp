@@ -13,8 +13,8 @@ constexpr int kMaxLevel = 5;
 constexpr std::size_t kFineFeatures = 256;  // enough for sub-pixel accuracy
 constexpr std::size_t kCoarseFeatures = 64; // the top level's cost grows with this
 constexpr long kMinFineFeatures = 8;
-constexpr long kMinTopFeatures = 16;
-constexpr double kMinTopSize = 6.0; // pixels across the pattern at the top level
+constexpr long kMinTopFeatures = 10;
+constexpr double kMinTopSize = 5.5; // pixels across the pattern at the top level
 
 int levelOf(double grain) {
     return std::clamp(static_cast<int>(std::lround(std::log2(grain))), 0, kMaxLevel);
@@ -86,27 +86,37 @@ void vxKSAlignPattern::train(const vxPelBuffer_const<unsigned char>& image, long
     model->fine = fine;
     model->levels.resize(static_cast<std::size_t>(maxLevel) + 1);
 
-    // Pyramid of the window; each level's features relative to the window's centre.
+    // Pyramid of the window with its border pixels repeated outwards, so that edges
+    // near the window's border keep their neighbourhood at coarse levels. Features are
+    // relative to the window's centre and kept only inside the window.
+    const long pad = std::max(8L, 1L << maxLevel);
     vx_KSPlane plane, half;
-    plane.w = w;
-    plane.h = h;
-    plane.pix.resize(static_cast<std::size_t>(w * h));
-    for (long y = 0; y < h; ++y)
-        std::copy_n(copy.pointToPel(window.x(), window.y() + y), w, plane.pix.begin() + y * w);
+    plane.w = w + 2 * pad;
+    plane.h = h + 2 * pad;
+    plane.pix.resize(static_cast<std::size_t>(plane.w * plane.h));
+    for (long y = 0; y < plane.h; ++y) {
+        const unsigned char* row =
+            copy.pointToPel(window.x(), window.y() + std::clamp(y - pad, 0L, h - 1));
+        for (long x = 0; x < plane.w; ++x)
+            plane.pix[y * plane.w + x] = row[std::clamp(x - pad, 0L, w - 1)];
+    }
     vx_KSGradient grad;
     for (int L = 0; L <= maxLevel; ++L) {
         if (L > 0) {
             vf_KSHalve(plane.data(), plane.w, plane.w, plane.h, half);
             std::swap(plane, half);
         }
-        if (plane.w < 3 || plane.h < 3) break;
+        const double unit = std::ldexp(1.0, L);
+        if (w / unit < 2.0 || h / unit < 2.0) break;
         if (L < fine) continue;
         vf_KSSobel(plane.data(), plane.w, plane.w, plane.h, grad);
-        const double unit = std::ldexp(1.0, L);
-        const vxVector<2> origin(0.5 * w / unit, 0.5 * h / unit);
-        model->levels[L] =
-            vf_KSExtractFeatures(grad, origin, L == fine ? kFineFeatures : kCoarseFeatures);
-        if (L == fine) markNearEdges(model->levels[L], origin, plane.w, plane.h, model->nearEdge);
+        const vxVector<2> halfSize(0.5 * w / unit, 0.5 * h / unit);
+        const vxVector<2> origin = halfSize + vxVector<2>(pad / unit, pad / unit);
+        model->levels[L] = vf_KSExtractFeatures(grad, origin, halfSize,
+                                                L == fine ? kFineFeatures : kCoarseFeatures);
+        if (L == fine)
+            markNearEdges(model->levels[L], halfSize, static_cast<long>(w / unit),
+                          static_cast<long>(h / unit), model->nearEdge);
     }
     if (static_cast<long>(model->levels[fine].features.size()) < kMinFineFeatures)
         throw vx_KSDefs::TooFewFeatures();

@@ -77,7 +77,7 @@ std::vector<Candidate> thin(const std::vector<Candidate>& sorted, double spacing
 } // namespace
 
 vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origin,
-                                std::size_t maxFeatures) {
+                                const vxVector<2>& halfSize, std::size_t maxFeatures) {
     const long w = g.w, h = g.h;
     std::vector<float> mag(g.gx.size());
     for (std::size_t i = 0; i < mag.size(); ++i)
@@ -98,6 +98,11 @@ vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origi
                 step = w;
             else
                 step = (g.gx[i] * g.gy[i] > 0.0f) ? w + 1 : w - 1;
+            // Only peaks inside the window (with a pixel to spare for the sub-pixel
+            // step) count, also for the contrast statistics below.
+            if (std::fabs(x + 0.5 - origin.x()) > halfSize.x() + 1.0 ||
+                std::fabs(y + 0.5 - origin.y()) > halfSize.y() + 1.0)
+                continue;
             if (m > mag[i - step] && m >= mag[i + step]) peaks.push_back(i);
         }
     vx_KSLevel level;
@@ -122,6 +127,8 @@ vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origi
         float sx, sy;
         g.at(ex, ey, &sx, &sy);
         const double sm = std::hypot(sx, sy);
+        if (std::fabs(ex - origin.x()) > halfSize.x() || std::fabs(ey - origin.y()) > halfSize.y())
+            continue;
         Candidate c;
         c.f.x = static_cast<float>(ex - origin.x());
         c.f.y = static_cast<float>(ey - origin.y());

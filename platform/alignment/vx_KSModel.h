@@ -45,8 +45,9 @@ struct vx_KSModel {
 bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, double uy,
                     double reach, double minStrength, double* offset, double* strength);
 
-// Extracts a level's features from the gradient of the training window at that level
-// (origin in that level's pixels): non-maximum-suppressed edge pixels refined to
-// sub-pixel edge positions, thinned to at most maxFeatures evenly spaced ones.
+// Extracts a level's features from the gradient of the (padded) training window at
+// that level: non-maximum-suppressed edge pixels refined to sub-pixel edge positions,
+// kept within halfSize of `origin` (the window's centre, in that level's pixels) and
+// thinned to at most maxFeatures evenly spaced ones.
 vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origin,
-                                std::size_t maxFeatures);
+                                const vxVector<2>& halfSize, std::size_t maxFeatures);

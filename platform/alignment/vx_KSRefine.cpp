@@ -108,6 +108,35 @@ bool solve(double a[4][4], double b[4], int n, double x[4]) {
     return true;
 }
 
+// The best position within 2 pixels of (cx, cy) for one angle and scale, by hill
+// climbing over pixels; its score goes to *score.
+void climbPosition(const Placed& placed, const vx_KSGradient& unit, const vx_KSPlane* care, long cx,
+                   long cy, long* bx, long* by, double* score) {
+    *bx = cx;
+    *by = cy;
+    double here = scoreAt(placed, unit, care, cx, cy);
+    for (bool moved = true; moved;) {
+        moved = false;
+        long nx = *bx, ny = *by;
+        for (long dy = -1; dy <= 1; ++dy)
+            for (long dx = -1; dx <= 1; ++dx) {
+                const long x = *bx + dx, y = *by + dy;
+                if ((dx == 0 && dy == 0) || std::labs(x - cx) > 2 || std::labs(y - cy) > 2)
+                    continue;
+                const double v = scoreAt(placed, unit, care, x, y);
+                if (v > here) {
+                    here = v;
+                    nx = x;
+                    ny = y;
+                    moved = true;
+                }
+            }
+        *bx = nx;
+        *by = ny;
+    }
+    *score = here;
+}
+
 } // namespace
 
 double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, const vx_KSPlane* care,
@@ -118,43 +147,43 @@ double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, con
     const long cx = static_cast<long>(std::floor(pose.x / unitScale));
     const long cy = static_cast<long>(std::floor(pose.y / unitScale));
     const int na = angleStep > 0.0 ? 1 : 0, ns = scaleStep > 0.0 ? 1 : 0;
+    // Hill climbing over angle and scale steps as well: the coarser level may have
+    // picked a neighbour of the best sample, a whole step of its own (two of this
+    // level's) away. At most kMaxMoves recentrings keep the search local.
+    constexpr int kMaxMoves = 3;
+    int ai = 0, si = 0;
     double bestScore = -1.0;
     vx_KSPose best = pose;
-    for (int i = -ns; i <= ns; ++i)
-        for (int j = -na; j <= na; ++j) {
-            const double a = pose.angle + j * angleStep;
-            const double s = pose.scale * std::pow(1.0 + scaleStep, i);
-            place(level, a, s, unit.w, placed);
-            // Hill-climb over positions from the candidate's pixel, at most 2 pixels away.
-            long bx = cx, by = cy;
-            double here = scoreAt(placed, unit, care, bx, by);
-            for (bool moved = true; moved;) {
-                moved = false;
-                long nx = bx, ny = by;
-                for (long dy = -1; dy <= 1; ++dy)
-                    for (long dx = -1; dx <= 1; ++dx) {
-                        const long x = bx + dx, y = by + dy;
-                        if ((dx == 0 && dy == 0) || std::labs(x - cx) > 2 || std::labs(y - cy) > 2)
-                            continue;
-                        const double v = scoreAt(placed, unit, care, x, y);
-                        if (v > here) {
-                            here = v;
-                            nx = x;
-                            ny = y;
-                            moved = true;
-                        }
-                    }
-                bx = nx;
-                by = ny;
+    std::vector<std::pair<int, int>> tried;
+    for (int move = 0; move <= kMaxMoves; ++move) {
+        int nextA = ai, nextS = si;
+        bool improved = false;
+        for (int i = si - ns; i <= si + ns; ++i)
+            for (int j = ai - na; j <= ai + na; ++j) {
+                if (std::find(tried.begin(), tried.end(), std::make_pair(j, i)) != tried.end())
+                    continue;
+                tried.emplace_back(j, i);
+                const double a = pose.angle + j * angleStep;
+                const double s = pose.scale * std::pow(1.0 + scaleStep, i);
+                place(level, a, s, unit.w, placed);
+                long bx, by;
+                double here;
+                climbPosition(placed, unit, care, cx, cy, &bx, &by, &here);
+                if (here > bestScore) {
+                    bestScore = here;
+                    best.x = (bx + 0.5) * unitScale;
+                    best.y = (by + 0.5) * unitScale;
+                    best.angle = a;
+                    best.scale = s;
+                    nextA = j;
+                    nextS = i;
+                    improved = true;
+                }
             }
-            if (here > bestScore) {
-                bestScore = here;
-                best.x = (bx + 0.5) * unitScale;
-                best.y = (by + 0.5) * unitScale;
-                best.angle = a;
-                best.scale = s;
-            }
-        }
+        if (!improved || (nextA == ai && nextS == si)) break;
+        ai = nextA;
+        si = nextS;
+    }
     vxAttention::check();
     pose = best;
     return bestScore;

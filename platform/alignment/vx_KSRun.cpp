@@ -288,7 +288,7 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
             sampleScales(space.freeScale, space.scaleLow, space.scaleHigh, space.scaleNominal,
                          1.0 / radius, grid.scales);
         }
-        const std::size_t budget = static_cast<std::size_t>(6 * params.numToFind() + 12);
+        const std::size_t budget = static_cast<std::size_t>(10 * params.numToFind() + 20);
         std::vector<vx_KSCandidate>& cands = ws.candidates;
         vf_KSSearchTop(topLevel, top, unitAt(top), careAt(top), grid,
                        levelThreshold(params.acceptThreshold(), top, fine), budget,

@@ -163,8 +163,10 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                 if ((y & 7) == 7) vxAttention::check();
                 std::uint16_t* acc = work.acc.data();
                 const std::uint8_t* base = work.response.data() + y * pw;
-                const bool alive =
-                    vf_KSScoreRow(base, work.offsets.data(), n, acc, wide, threshold, kFull);
+                bool alive = false;
+                for (long x0 = 0; x0 < wide; x0 += vx_KSMaxRowWidth)
+                    alive |= vf_KSScoreRow(base + x0, work.offsets.data(), n, acc + x0,
+                                           std::min(wide - x0, vx_KSMaxRowWidth), threshold, kFull);
                 if (!alive) continue;
                 const std::size_t group = ai * groups / nAngles;
                 std::uint16_t* best = work.best.data() + group * mapSize + y * w;
