@@ -75,8 +75,10 @@ namespace finder_test {
 
 // A normal model of a rendered stroke-font character keyed by its code; its image area
 // is the whole rendered image (the cell with a 4-pixel margin), centred on the cell.
-inline vxPtrHandle_const<vxOCModel> charModel(char code, double size = 32.0) {
-    const vxTestImage img = vfRenderTestChar(code, size, vxTestScene(), 4);
+// strokeWidth is in pixels (0: the font's default, 0.12 em).
+inline vxPtrHandle_const<vxOCModel> charModel(char code, double size = 32.0,
+                                              double strokeWidth = 0.0) {
+    const vxTestImage img = vfRenderTestChar(code, size, vxTestScene(), 4, strokeWidth);
     return vxPtrHandle_const<vxOCModel>(new vxOCModel(code, img.image, img.image.window(),
                                                       vxOCModel::eNormal,
                                                       std::wstring(1, wchar_t(code)), L""));

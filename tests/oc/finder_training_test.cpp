@@ -1,0 +1,176 @@
+// Finder training: keys and occurrences, characters without patterns, enlargement of
+// small images, edge spread and the search order, grain limits, rotational symmetry.
+#include "finder_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+using namespace finder_test;
+using Peer = vx_OCExtractPeer;
+using Sym = vx_OCExtractDefs::Symmetry;
+
+namespace {
+
+std::size_t indexOf(const vx_OCExtractModel& m, long key) {
+    const auto& keys = Peer::keys(m);
+    return static_cast<std::size_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
+}
+
+vxPtrHandle_const<vxOCModel> blank(long key) {
+    auto* m = new vxOCModel;
+    m->key(key);
+    return vxPtrHandle_const<vxOCModel>(m);
+}
+
+} // namespace
+
+TEST(FinderTraining, DistinctKeysWithOccurrencesAndCharactersWithoutPattern) {
+    // 7 has edges all along two directions in this font, so it gets no pattern; a
+    // blank and a key the alphabet lacks get none either, and still count as models.
+    const auto alphabet = alphabetOf("379", 32.0, {blank(100)});
+    vx_OCExtractModel m;
+    Peer::train(m, alphabet, {'7', '3', '7', '9', 100, 555});
+    EXPECT_EQ(Peer::keys(m), (std::vector<long>{'3', '7', '9', 100, 555}));
+    EXPECT_EQ(Peer::occurrences(m), (std::vector<long>{1, 2, 1, 1, 1}));
+    EXPECT_EQ(m.numModels(), 5);
+    EXPECT_NE(Peer::pattern(m, 0), nullptr);
+    EXPECT_EQ(Peer::pattern(m, 1), nullptr);
+    EXPECT_NE(Peer::pattern(m, 2), nullptr);
+    EXPECT_EQ(Peer::pattern(m, 3), nullptr);
+    EXPECT_EQ(Peer::pattern(m, 4), nullptr);
+    // Characters without a pattern come last in the search order, by index.
+    EXPECT_EQ(Peer::searchOrder(m).size(), 5u);
+    EXPECT_EQ(Peer::searchOrder(m)[2], 1);
+    EXPECT_EQ(Peer::searchOrder(m)[3], 3);
+
+    m.init();
+    EXPECT_EQ(m.numModels(), 0);
+}
+
+TEST(FinderTraining, SmallCharacterTrainsAtTwiceItsSize) {
+    // A 14 x 40 image area around a narrow 0.
+    const vxTestImage img = vfRenderTestChar('0', 26.0, vxTestScene(), 10);
+    const vxVector<2> c = img.truth[0].center;
+    const vxPelRect area(std::lround(c.x()) - 7, std::lround(c.y()) - 20, 14, 40);
+    const vxPtrHandle_const<vxOCModel> zero(
+        new vxOCModel('0', img.image, area, vxOCModel::eNormal, L"0", L""));
+    const auto alphabet =
+        vxPtrHandle_const<vxOCAlphabet>(new vxOCAlphabet({zero}, 0.5, false, L""));
+    vx_OCExtractModel m;
+    Peer::train(m, alphabet, {'0'});
+    const vxKSAlignPattern* p = Peer::pattern(m, 0);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->trainImage().width(), 28);
+    EXPECT_EQ(p->trainImage().height(), 80);
+    // Its client coordinates stay the model's: the enlarged window maps onto the area.
+    const vxXform<2> cfi = p->trainImage().clientFromImageXform();
+    const vxPelRect w = p->trainImage().window();
+    EXPECT_TRUE(vfRealEq(cfi.mapPoint(vxVector<2>(w.ul())), vxVector<2>(area.ul()), 1e-6));
+    EXPECT_TRUE(vfRealEq(cfi.mapPoint(vxVector<2>(w.lr())), vxVector<2>(area.lr()), 1e-6));
+    EXPECT_EQ(Peer::symmetry(m, 0), vx_OCExtractDefs::eSymmetric180);
+}
+
+TEST(FinderTraining, EdgeSpreadRejectsFlatAndOneSidedImages) {
+    double spread = -1.0;
+    EXPECT_TRUE(vf_IsUnsuitableForAlignment_(vxPelBuffer<unsigned char>(40, 40), &spread));
+    EXPECT_EQ(spread, 0.0);
+
+    // One straight step: every edgelet points the same way.
+    vxPelBuffer<unsigned char> step(60, 60);
+    for (long y = 0; y < 60; ++y)
+        for (long x = 30; x < 60; ++x)
+            *step.pointToPel(x, y) = 200;
+    spread = -1.0;
+    EXPECT_TRUE(vf_IsUnsuitableForAlignment_(step, &spread));
+    EXPECT_EQ(spread, 0.0);
+
+    // A ring has edges in every direction: about 8 in 9 of the edgelets of its two
+    // circles lie outside any 20-degree band.
+    EXPECT_FALSE(vf_IsUnsuitableForAlignment_(ringImage(16.0, 4.0, 42), &spread));
+    EXPECT_GT(spread, 0.8 * 8.0 / 9.0 * 2.0 * std::numbers::pi * (16.0 + 12.0));
+}
+
+TEST(FinderTraining, MostEdgeSpreadCharactersAreSearchedFirst) {
+    // The stroke 9 is the 6 turned half a turn: equal spreads, so 6 (the lower index)
+    // goes first.
+    const std::string codes = "F4S96O0";
+    vx_OCExtractModel m;
+    Peer::train(m, alphabetOf(codes), keysOf(codes));
+    const auto& order = Peer::searchOrder(m);
+    ASSERT_EQ(order.size(), codes.size());
+    std::vector<double> spreads;
+    for (long i : order) {
+        double s = 0.0;
+        ASSERT_NE(Peer::pattern(m, i), nullptr);
+        EXPECT_FALSE(vf_IsUnsuitableForAlignment_(Peer::pattern(m, i)->trainImage(), &s));
+        spreads.push_back(s);
+    }
+    EXPECT_TRUE(std::is_sorted(spreads.rbegin(), spreads.rend())) << "descending spread";
+    EXPECT_EQ(Peer::keys(m)[order.front()], 'O');
+    const auto pos = [&](char c) {
+        return std::find(order.begin(), order.end(), long(indexOf(m, c))) - order.begin();
+    };
+    EXPECT_LT(pos('6'), pos('9'));
+    EXPECT_LT(pos('S'), pos('F'));
+}
+
+TEST(FinderTraining, GrainLimitsAreHandedToTheToolAndRetriedAtFullResolution) {
+    const auto alphabet = alphabetOf("8", 48.0);
+    vx_OCExtractModel m;
+    vx_OCExtractModelParams params;
+    params.grainLimits = {-1.0, 5.0};
+    Peer::train(m, alphabet, {'8'}, params);
+    EXPECT_TRUE(Peer::pattern(m, 0)->autoSelectGrainLimits());
+
+    params.grainLimits = {2.0, 4.0};
+    Peer::train(m, alphabet, {'8'}, params);
+    EXPECT_FALSE(Peer::pattern(m, 0)->autoSelectGrainLimits());
+    EXPECT_EQ(Peer::pattern(m, 0)->fineLevel(), 1);
+    EXPECT_LE(Peer::pattern(m, 0)->coarseLevel(), 2);
+
+    // Limits the tool refuses: the second attempt trains at full resolution.
+    params.grainLimits = {64.0, 64.0};
+    Peer::train(m, alphabet, {'8'}, params);
+    ASSERT_NE(Peer::pattern(m, 0), nullptr);
+    EXPECT_EQ(Peer::pattern(m, 0)->grainLimits(), (std::pair<double, double>(1.0, 1.0)));
+}
+
+TEST(FinderTraining, SymmetryOfRingAndStrokeGlyphs) {
+    // A round ring matches itself at every angle. The stroke O and 0 are ellipses, S
+    // nearly and bold N and Z exactly the same after a half turn; F, 4, 6 and 9 are not.
+    // H and 7 have too one-sided edges in this font to get a pattern at all, so their
+    // symmetry stays undecided (none).
+    vxPelBuffer<unsigned char> ring = ringImage(16.0, 4.0, 42);
+    const vxPtrHandle_const<vxOCModel> ringModel(
+        new vxOCModel(1, ring, ring.window(), vxOCModel::eNormal, L"ring", L""));
+    const auto alphabet = alphabetOf(
+        "SO0F4697H", 32.0, {ringModel, charModel('N', 32.0, 8.0), charModel('Z', 32.0, 8.0)});
+    vx_OCExtractModel m;
+    Peer::train(m, alphabet, keysOf("SO0F4697HNZ\x01"));
+
+    const auto expectSymmetry = [&](long key, Sym expected) {
+        EXPECT_EQ(Peer::symmetry(m, indexOf(m, key)), expected) << "key " << key;
+    };
+    expectSymmetry(1, vx_OCExtractDefs::eRotationallySymmetric);
+    for (char c : std::string("SO0NZ"))
+        expectSymmetry(c, vx_OCExtractDefs::eSymmetric180);
+    for (char c : std::string("F4697H"))
+        expectSymmetry(c, vx_OCExtractDefs::eNotSymmetric);
+    EXPECT_EQ(Peer::pattern(m, indexOf(m, 'H')), nullptr);
+    EXPECT_EQ(Peer::pattern(m, indexOf(m, '7')), nullptr);
+
+    // The half-turn poses turn the model about its image centre; non-symmetric models
+    // keep the identity.
+    for (char c : std::string("SNZ")) {
+        const vxXform<2>& p = Peer::rot180Pose(m, indexOf(m, c));
+        const vxPelRect w = alphabet->character(c)->imageArea();
+        const vxVector<2> centre(w.x() + 0.5 * w.width(), w.y() + 0.5 * w.height());
+        EXPECT_NEAR(std::fabs(vxDegree(p.xRot()).plain()), 180.0, 1.0) << c;
+        EXPECT_NEAR(p.xScale(), 1.0, 0.01) << c;
+        EXPECT_LT((p.mapPoint(centre) - centre).length(), 0.75) << c;
+    }
+    EXPECT_TRUE(Peer::rot180Pose(m, indexOf(m, 'F')).isIdentity());
+}
