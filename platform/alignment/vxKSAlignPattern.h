@@ -33,8 +33,10 @@ struct vx_KSModel;
 // Granularity is the pixel size of a pyramid level (1 = full resolution, 2 = half,
 // ...). The coarse limit bounds the level the search starts at, the fine limit the
 // level results are refined at. Automatic selection (the default) takes the coarsest
-// level at which the pattern keeps enough features and at least 6 pixels across, and
-// refines at full resolution.
+// level (up to 32) at which the pattern keeps at least 10 features and 5.5 pixels
+// across, and refines at full resolution. With explicit limits the search starts at
+// the coarsest level within them that keeps as much, so thin or small patterns fall
+// back to finer levels either way.
 class vx_KSPattern {
 public:
     virtual ~vx_KSPattern();
@@ -87,7 +89,10 @@ public:
                vxDiagObject* diag = nullptr, unsigned long diagFlags = 0);
 
     // Finds the pattern in image's window and replaces `results` by at most numToFind
-    // results, best first, none two overlapping by more than xyOverlap. With a mask (of
+    // results, best first, none two overlapping by more than xyOverlap. Results may
+    // include some below the accept threshold (not accepted); candidates that cannot
+    // come within 0.2 of it, or of the worst of numToFind results already kept, are
+    // dropped unrefined. With a mask (of
     // the image's size; pixels of 128 and above are care pixels), features falling on
     // don't-care pixels count neither for nor against a result. Throws
     // vx_KSDefs::NotTrained, vx_KSDefs::BadImage for an unbound or empty image or a

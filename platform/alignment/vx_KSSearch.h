@@ -55,9 +55,10 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                     std::size_t maxCandidates, double spacing, vx_KSSearchWork& work,
                     std::vector<vx_KSCandidate>& out);
 
-// Moves a candidate to the best pose of level L within +-2 level pixels, +-angleStep
-// and +-scaleStep (steps of 0 hold the value), scored on unit gradients with the
-// nearest pixel. Returns its score there.
+// Moves a candidate to the best pose of level L by hill climbing: within 2 level pixels
+// of its position, and up to 4 steps of angleStep and scaleStep (steps of 0 hold the
+// value) from its angle and scale, scored on unit gradients with the nearest pixel.
+// Returns its score there.
 double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, const vx_KSPlane* care,
                   double angleStep, double scaleStep, vx_KSPose& pose);
 
