@@ -21,29 +21,41 @@ std::vector<unsigned char> store(vxOCArrangeParams p) {
     return out.bytes();
 }
 
-// A parameter set that differs from the defaults in every field.
+// Each changes one field away from its default.
+const std::function<void(vxOCArrangeParams&)> changes[] = {
+    [](auto& p) { p.scaleRange(vxRange(0.5, 2.0)); },
+    [](auto& p) { p.minMatchScore(0.7); },
+    [](auto& p) { p.maxLines(3); },
+    [](auto& p) { p.lineType(Defs::eCircular); },
+    [](auto& p) { p.isTextDirectionSpecified(true); },
+    [](auto& p) { p.straightTextDirection(vxRadian(0.25)); },
+    [](auto& p) { p.isCircularTextDirectionClockwise(false); },
+    [](auto& p) { p.maxUnmatchedChars(2); },
+    [](auto& p) { p.orientationMode(Defs::eSpecified); },
+    [](auto& p) { p.orientationReference(Defs::eAbsolute); },
+    [](auto& p) { p.expectedOrientation(vxRadian(-1.5)); },
+    [](auto& p) { p.lineBreakCost(3.0); },
+    [](auto& p) { p.unmatchedCharCost(4.0); },
+    [](auto& p) { p.normalTransCost(5.0); },
+    [](auto& p) { p.tangentialTransCost(6.0); },
+    [](auto& p) { p.orientationCost(7.0); },
+    [](auto& p) { p.scaleCost(8.0); },
+    [](auto& p) { p.compPoseUncertainties(true); },
+    [](auto& p) { p.maxCandidates(9); },
+    [](auto& p) { p.timeout(11.0); },
+};
+
 vxOCArrangeParams allChanged() {
     vxOCArrangeParams p;
-    p.scaleRange(vxRange(0.5, 2.0));
-    p.minMatchScore(0.7);
-    p.maxLines(3);
-    p.lineType(Defs::eCircular);
-    p.isTextDirectionSpecified(true);
-    p.straightTextDirection(vxRadian(0.25));
-    p.isCircularTextDirectionClockwise(false);
-    p.maxUnmatchedChars(2);
-    p.orientationMode(Defs::eSpecified);
-    p.orientationReference(Defs::eAbsolute);
-    p.expectedOrientation(vxRadian(-1.5));
-    p.lineBreakCost(3.0);
-    p.unmatchedCharCost(4.0);
-    p.normalTransCost(5.0);
-    p.tangentialTransCost(6.0);
-    p.orientationCost(7.0);
-    p.scaleCost(8.0);
-    p.compPoseUncertainties(true);
-    p.maxCandidates(9);
-    p.timeout(11.0);
+    for (const auto& change : changes)
+        change(p);
+    return p;
+}
+
+vxOCArrangeParams loaded(const std::vector<unsigned char>& bytes) {
+    vxArchive in(bytes);
+    vxOCArrangeParams p;
+    in || p;
     return p;
 }
 
@@ -118,62 +130,21 @@ TEST(ArrangeParams, DefaultsAndInclusiveBounds) {
     p.scaleRange(vxRange(0.5, std::numeric_limits<double>::infinity()));
     p.scaleRange(vxRange(1.0, 1.0));
     p.straightTextDirection(vxRadian(notANumber)); // free fields take anything
-    EXPECT_EQ(p.maxCandidates(), 0);
     EXPECT_EQ(p.scaleRange(), vxRange(1.0, 1.0));
 }
 
-TEST(ArrangeParams, EveryFieldTakesPartInEquality) {
+TEST(ArrangeParams, EveryFieldTakesPartInEqualityAndArchive) {
     EXPECT_EQ(vxOCArrangeParams(), vxOCArrangeParams());
-    const vxOCArrangeParams changed = allChanged();
-    // Copy the changed fields onto a default set one at a time: it stays unequal to
-    // both ends until the last field is copied.
-    const std::function<void(vxOCArrangeParams&)> steps[] = {
-        [&](auto& p) { p.scaleRange(changed.scaleRange()); },
-        [&](auto& p) { p.minMatchScore(changed.minMatchScore()); },
-        [&](auto& p) { p.maxLines(changed.maxLines()); },
-        [&](auto& p) { p.lineType(changed.lineType()); },
-        [&](auto& p) { p.isTextDirectionSpecified(changed.isTextDirectionSpecified()); },
-        [&](auto& p) { p.straightTextDirection(changed.straightTextDirection()); },
-        [&](auto& p) {
-            p.isCircularTextDirectionClockwise(changed.isCircularTextDirectionClockwise());
-        },
-        [&](auto& p) { p.maxUnmatchedChars(changed.maxUnmatchedChars()); },
-        [&](auto& p) { p.orientationMode(changed.orientationMode()); },
-        [&](auto& p) { p.orientationReference(changed.orientationReference()); },
-        [&](auto& p) { p.expectedOrientation(changed.expectedOrientation()); },
-        [&](auto& p) { p.lineBreakCost(changed.lineBreakCost()); },
-        [&](auto& p) { p.unmatchedCharCost(changed.unmatchedCharCost()); },
-        [&](auto& p) { p.normalTransCost(changed.normalTransCost()); },
-        [&](auto& p) { p.tangentialTransCost(changed.tangentialTransCost()); },
-        [&](auto& p) { p.orientationCost(changed.orientationCost()); },
-        [&](auto& p) { p.scaleCost(changed.scaleCost()); },
-        [&](auto& p) { p.compPoseUncertainties(changed.compPoseUncertainties()); },
-        [&](auto& p) { p.maxCandidates(changed.maxCandidates()); },
-        [&](auto& p) { p.timeout(changed.timeout()); },
-    };
-    vxOCArrangeParams p;
-    for (size_t i = 0; i + 1 < std::size(steps); ++i) {
-        steps[i](p);
-        EXPECT_NE(p, changed) << "field " << i;
-        EXPECT_NE(p, vxOCArrangeParams()) << "field " << i;
-        // Single-field difference from the defaults.
-        vxOCArrangeParams single;
-        steps[i](single);
-        EXPECT_FALSE(single == vxOCArrangeParams()) << "field " << i;
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        vxOCArrangeParams one;
+        changes[i](one);
+        EXPECT_NE(one, vxOCArrangeParams()) << "field " << i;
+        EXPECT_EQ(loaded(store(one)), one) << "field " << i;
     }
-    steps[std::size(steps) - 1](p);
-    EXPECT_EQ(p, changed);
 }
 
 TEST(ArrangeParams, ArchiveRoundTripLayoutAndDamagedStreams) {
-    for (const vxOCArrangeParams& p : {vxOCArrangeParams(), allChanged()}) {
-        vxArchive in(store(p));
-        vxOCArrangeParams loaded = p == allChanged() ? vxOCArrangeParams() : allChanged();
-        in || loaded;
-        EXPECT_EQ(loaded, p);
-        EXPECT_EQ(in.remaining(), 0u);
-    }
-
+    EXPECT_EQ(loaded(store(vxOCArrangeParams())), vxOCArrangeParams());
     // Version byte, range (2 doubles), score, int, enum (unsigned long), bool, angle,
     // bool, int, two enums, angle, six costs, bool, int, timeout.
     const std::vector<unsigned char> bytes = store(allChanged());
@@ -228,7 +199,6 @@ TEST(ArrangeResults, EqualityComparesArrangementsByValue) {
     EXPECT_EQ(vxOCArrangeResults(), vxOCArrangeResults());
     vxOCArrangeResults a = filledResults();
     vxOCArrangeResults b = filledResults(); // a different, equal arrangement object
-    EXPECT_NE(a.arrangement().get(), b.arrangement().get());
     EXPECT_EQ(a, b);
 
     Access::arrangement(b) = arrangement(L"other");
@@ -244,12 +214,6 @@ TEST(ArrangeResults, EqualityComparesArrangementsByValue) {
     Access::scores(b)[0] = 0.9;
     Access::statusFlags(b).pop_back();
     EXPECT_NE(a, b);
-
-    const vxOCArrangeResults copy = a; // copies share the arrangement
-    a = filledResults();
-    const vxOCArrangeResults shared = a;
-    EXPECT_EQ(shared.arrangement().get(), a.arrangement().get());
-    EXPECT_NE(copy, a);
 }
 
 TEST(ArrangeResults, ArchiveVersionsAndDamagedStreams) {

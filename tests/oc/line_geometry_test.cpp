@@ -205,13 +205,6 @@ TEST(LineGeometry, CirclePlacesAdvanceInTheSenseOfTheSweep) {
                circle.point(vxRadian((0.1 + w) / 2 + (pi / 2 - 0.05 - w - 0.2) / 2)));
 }
 
-TEST(LineGeometry, CellExtentsTurnWithTheCell) {
-    const vx_LinePosition c = cell(10, 4);
-    expectNear(vf_CellExtents(c.cellDiagonal1, c.cellDiagonal2, vxRadian(0)), {10, 4});
-    expectNear(vf_CellExtents(c.cellDiagonal1, c.cellDiagonal2, deg(90)), {4, 10});
-    expectNear(vf_CellExtents(c.cellDiagonal1, c.cellDiagonal2, deg(180)), {10, 4});
-}
-
 TEST(LineGeometry, AverageOrientationReadsHalfTurnSymmetricCharactersEitherWay) {
     const Sym none = vx_OCExtractDefs::eNotSymmetric;
     const Sym half = vx_OCExtractDefs::eSymmetric180;
