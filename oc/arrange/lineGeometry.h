@@ -17,7 +17,7 @@
 // of the perpendicular from the origin) and `along[i]` is point i's signed distance
 // along it, strictly increasing. Returns false, leaving the outputs unchanged, for
 // fewer than two points or when the points do not follow one another strictly along
-// the fitted line.
+// the fitted line. Throws vxGeomDefs::BadArgument for a point that is not finite.
 bool vf_FitArrangementLine(const std::vector<vxVector<2>>& points, vxLine& line,
                            std::vector<double>& along);
 
@@ -26,7 +26,8 @@ bool vf_FitArrangementLine(const std::vector<vxVector<2>>& points, vxLine& line,
 // to the last: positive when the points turn in the positive angle sense. Returns
 // false, leaving the outputs unchanged, for fewer than three points, a degenerate fit,
 // a point at the centre, two points at the same polar angle, a step of more than half
-// a turn, points that wind more than a full turn, or a sweep under 5 degrees.
+// a turn, points that wind more than a full turn, or a sweep under 5 degrees. Throws
+// vxGeomDefs::BadArgument for a point that is not finite.
 bool vf_FitArrangementCircle(const std::vector<vxVector<2>>& points, vxCircle& circle,
                              vxRadian& sweep, std::vector<vxRadian>& polarAngles);
 
