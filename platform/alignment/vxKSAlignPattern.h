@@ -95,8 +95,9 @@ public:
     // dropped unrefined. With a mask (of
     // the image's size; pixels of 128 and above are care pixels), features falling on
     // don't-care pixels count neither for nor against a result. Throws
-    // vx_KSDefs::NotTrained, vx_KSDefs::BadImage for an unbound or empty image or a
-    // mask of another size (results untouched). When a time limit armed with
+    // vx_KSDefs::NotTrained, vx_KSDefs::BadImage for an unbound or empty image, a mask
+    // of another size or a search level over about 8000 x 8000 pixels (results
+    // untouched). When a time limit armed with
     // vxAttentionTag::attachTimeoutCustom expires it throws vxTimeout::InternalExpired
     // (and a caller's own limit vxTimeout::Expired) with `results` holding every result
     // refined before then; an abort request empties `results` and throws

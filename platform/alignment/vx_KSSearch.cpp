@@ -6,10 +6,12 @@
 // per feature, accumulated row by row so that the compiler vectorises the adds.
 #include "vx_KSSearch.h"
 #include "vxAttention.h"
+#include "vx_KSDefs.h"
 #include "vx_KSRowKernel.h"
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -113,6 +115,9 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
     const long wide = (w + 15) / 16 * 16;
     const long pw = wide + 2 * pad, ph = h + 2 * pad;
     const std::size_t planeSize = static_cast<std::size_t>(pw * ph);
+    // Feature offsets into the 16 planes are 32-bit.
+    if (planeSize * kSectors > static_cast<std::size_t>(INT32_MAX))
+        throw vx_KSDefs::BadImage(L"Image too large to search at this level");
 
     // Response planes, zero outside the image. Don't-care pixels answer just below the
     // threshold, so masked areas neither make candidates nor hide them.

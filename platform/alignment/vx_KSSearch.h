@@ -49,7 +49,8 @@ struct vx_KSSearchWork {
 // dropped as soon as their partial sum can no longer reach minScore. Returns the best
 // local maxima at or above minScore, at least `spacing` level pixels apart, best
 // first, at most maxCandidates. `care` (level L, nonzero = care) may be null.
-// Polls vxAttention::check every few rows.
+// Polls vxAttention::check every few rows. Throws vx_KSDefs::BadImage for a level too
+// large to address with 32-bit offsets (over about 8000 x 8000 pixels).
 void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                     const vx_KSPlane* care, const vx_KSGrid& grid, double minScore,
                     std::size_t maxCandidates, double spacing, vx_KSSearchWork& work,
