@@ -54,12 +54,21 @@ public:
     // character's pattern over image (restricted to mask's care pixels, >= 128, when
     // mask is bound), each run under its own time limit of runParams.timeout
     // milliseconds. result gets one char result per distinct key and per position,
-    // instances best first. Returns false when a run was cut short by its time limit or
+    // instances best first. Characters are searched most edge-spread first; once the
+    // best matches of max(3, (numModels() + 1) / 2) of them agree on a scale (within a
+    // factor 1.08, see vf_ConsensusScale_), the rest are searched at that scale only.
+    // Returns false when a run was cut short by its time limit or
     // an internal error of the alignment tool (the character keeps what it had found);
     // true otherwise. A key the alphabet lacks, a blank, or a character with too few or
     // too one-sided edges gets no pattern and is reported as not found. A caller's own
     // time limit (vxTimeout::Expired), an abort request and the tools' other errors
-    // pass out. Records diagnostics as the finder's diagnostics describe.
+    // pass out (an abort request as vxAttention::Aborted). Before anything changes it
+    // throws vx_OCExtractDefs::vx_OCExtractError for an unbound or empty image
+    // ("Unbound or empty image"), a bound mask of another size ("Mask size differs from
+    // image size"), an empty or unbounded angle range ("Invalid angle range"), a scale
+    // range that is empty, unbounded or starts at 0 or below ("Invalid scale range"), an
+    // accept threshold outside [0, 1] ("Invalid accept threshold") or a negative or NaN
+    // timeout ("Invalid timeout"). Diagnostics: see drawRuntimeDiags_.
     bool search(const vxPtrHandle_const<vxOCAlphabet>& alphabet,
                 const std::vector<long>& targetKeys, const vxPelBuffer_const<unsigned char>& image,
                 const vxPelBuffer_const<unsigned char>& mask,

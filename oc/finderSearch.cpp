@@ -19,7 +19,8 @@ void checkParams(const vxPelBuffer_const<unsigned char>& image,
                  const vx_OCExtractModelParams& modelParams,
                  const vx_OCExtractRunParams& runParams) {
     using Error = vx_OCExtractDefs::vx_OCExtractError;
-    if (!image.isBound()) throw Error(L"Unbound image");
+    if (!image.isBound() || image.width() <= 0 || image.height() <= 0)
+        throw Error(L"Unbound or empty image");
     if (mask.isBound() && (mask.width() != image.width() || mask.height() != image.height()))
         throw Error(L"Mask size differs from image size");
     const vxRange& a = modelParams.angleRange;

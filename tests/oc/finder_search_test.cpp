@@ -247,7 +247,10 @@ TEST(FinderSearch, BadParametersThrowBeforeAnythingChanges) {
         EXPECT_EQ(result.results(), before);
         EXPECT_EQ(m.numModels(), 1);
     };
-    expectError(Image(), Image(), fullTurn(), generous(), L"Unbound image");
+    expectError(Image(), Image(), fullTurn(), generous(), L"Unbound or empty image");
+    vxPelBuffer<unsigned char> empty = img.image;
+    empty.window(vxPelRect(5, 5, 0, 10), false);
+    expectError(empty, Image(), fullTurn(), generous(), L"Unbound or empty image");
     expectError(img.image, vxPelBuffer<unsigned char>(10, 10), fullTurn(), generous(),
                 L"Mask size differs from image size");
     vx_OCExtractModelParams mp = fullTurn();
