@@ -37,6 +37,15 @@ bool vf_EvaluateArrangement(const vx_ArrangeCandidate& candidate, const vxOCAlph
                             const vxOCArrangeParams& params, bool isClientFlipped, bool isFinal,
                             vx_ArrangeCost& cost);
 
+// vf_EvaluateArrangement up to the geometry: resets `cost`, sets its match, unmatched
+// and lineBreak terms and returns whether the candidate passes every rule but the fits.
+bool vf_EvaluateArrangementCounts(const vx_ArrangeCandidate& candidate,
+                                  const std::vector<long>& targetKeys,
+                                  const std::vector<vx_ArrangePositionInfo>& positionInfo,
+                                  const std::vector<std::vector<double>>& candidateScores,
+                                  const vxOCArrangeParams& params, bool isFinal,
+                                  vx_ArrangeCost& cost);
+
 // The geometric part of vf_EvaluateArrangement, its last step: fits every line with
 // two or more matched characters straight and, with three or more, circular, keeps
 // the cheaper (straight on a tie), and adds the normal, tangential, orientation, scale

@@ -9,13 +9,12 @@ bool vf_IsClientFlipped(const vxPelBuffer_const<unsigned char>& image) {
     return image.clientFromImage()->linearXform(centre).xform().determinant() < 0.0;
 }
 
-bool vf_EvaluateArrangement(const vx_ArrangeCandidate& candidate, const vxOCAlphabet& alphabet,
-                            const std::vector<long>& targetKeys,
-                            const std::vector<vx_ArrangePositionInfo>& positionInfo,
-                            const std::vector<std::vector<vx_Pose>>& candidatePoses,
-                            const std::vector<std::vector<double>>& candidateScores,
-                            const vxOCArrangeParams& params, bool isClientFlipped, bool isFinal,
-                            vx_ArrangeCost& cost) {
+bool vf_EvaluateArrangementCounts(const vx_ArrangeCandidate& candidate,
+                                  const std::vector<long>& targetKeys,
+                                  const std::vector<vx_ArrangePositionInfo>& positionInfo,
+                                  const std::vector<std::vector<double>>& candidateScores,
+                                  const vxOCArrangeParams& params, bool isFinal,
+                                  vx_ArrangeCost& cost) {
     cost.reset();
     const int decided = candidate.numDecided();
     const bool isIncomplete = decided < static_cast<int>(targetKeys.size());
@@ -59,7 +58,19 @@ bool vf_EvaluateArrangement(const vx_ArrangeCandidate& candidate, const vxOCAlph
     if (lines > params.maxLines()) return false;
     cost.lineBreak = lines > 1 ? params.lineBreakCost() * (lines - 1) : 0.0;
 
-    return vf_EvaluateArrangementGeometry(candidate, alphabet, targetKeys, positionInfo,
+    return true;
+}
+
+bool vf_EvaluateArrangement(const vx_ArrangeCandidate& candidate, const vxOCAlphabet& alphabet,
+                            const std::vector<long>& targetKeys,
+                            const std::vector<vx_ArrangePositionInfo>& positionInfo,
+                            const std::vector<std::vector<vx_Pose>>& candidatePoses,
+                            const std::vector<std::vector<double>>& candidateScores,
+                            const vxOCArrangeParams& params, bool isClientFlipped, bool isFinal,
+                            vx_ArrangeCost& cost) {
+    return vf_EvaluateArrangementCounts(candidate, targetKeys, positionInfo, candidateScores,
+                                        params, isFinal, cost) &&
+           vf_EvaluateArrangementGeometry(candidate, alphabet, targetKeys, positionInfo,
                                           candidatePoses, candidateScores, params, isClientFlipped,
                                           isFinal, cost);
 }

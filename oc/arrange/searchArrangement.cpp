@@ -31,6 +31,29 @@ void pad(vx_ArrangeCandidate& best, int numPositions) {
         best.extend(-1, true);
 }
 
+// A waiting candidate with the geometric terms of its cost. A candidate that starts a
+// new line with its last position has exactly the geometric terms of its parent: the
+// earlier lines are the same and a line of one position has no fit.
+struct Waiting {
+    vx_ArrangeCandidate candidate;
+    double normal = 0.0, tangential = 0.0, orientation = 0.0, scale = 0.0, spacing = 0.0;
+
+    void keepGeometry(const vx_ArrangeCost& cost) {
+        normal = cost.normal;
+        tangential = cost.tangential;
+        orientation = cost.orientation;
+        scale = cost.scale;
+        spacing = cost.spacing;
+    }
+    void giveGeometry(vx_ArrangeCost& cost) const {
+        cost.normal = normal;
+        cost.tangential = tangential;
+        cost.orientation = orientation;
+        cost.scale = scale;
+        cost.spacing = spacing;
+    }
+};
+
 } // namespace
 
 bool vf_SearchArrangement(const vxPelBuffer_const<unsigned char>& image,
@@ -55,42 +78,55 @@ bool vf_SearchArrangement(const vxPelBuffer_const<unsigned char>& image,
     vx_ArrangePairTable table;
     vf_BuildPairTable(positionInfo, candidatePoses, table);
 
-    vx_PriorityQueue<vx_ArrangeCandidate> queue;
-    queue.push(vx_ArrangeCandidate(), 0.0);
+    vx_PriorityQueue<Waiting> queue;
+    queue.push(Waiting(), 0.0);
     vx_ArrangeCandidate found;
     double foundCost = 0.0;
     const std::size_t maxCandidates = static_cast<std::size_t>(std::max(params.maxCandidates(), 0));
 
     vx_ArrangeCost cost;
-    vx_ArrangeCandidate current;
+    Waiting current, next;
     // Evaluates the current candidate extended by one position and queues it when
-    // feasible; the longest candidate seen, cheapest among equals, is kept.
+    // feasible; the longest candidate seen, cheapest among equals, is kept. Once three
+    // positions are decided, circular-only lines of two characters fail, so a new line
+    // then changes the geometry of the earlier ones.
     const auto tryExtension = [&](int choice, bool newLine) {
-        current.extend(choice, newLine);
-        if (vf_EvaluateArrangement(current, alphabet, targetKeys, positionInfo, candidatePoses,
-                                   candidateScores, params, isClientFlipped, false, cost)) {
-            const double total = cost.total();
-            if (current.numDecided() > found.numDecided() ||
-                (current.numDecided() == found.numDecided() && total < foundCost)) {
-                found = current;
-                foundCost = total;
-            }
-            queue.push(current, total);
+        next.candidate = current.candidate;
+        next.candidate.extend(choice, newLine);
+        const bool keepsGeometry = newLine && !(params.lineType() == vxOCArrangeDefs::eCircular &&
+                                                next.candidate.numDecided() == 3);
+        bool feasible;
+        if (keepsGeometry) {
+            feasible = vf_EvaluateArrangementCounts(next.candidate, targetKeys, positionInfo,
+                                                    candidateScores, params, false, cost);
+            current.giveGeometry(cost);
+        } else {
+            feasible = vf_EvaluateArrangement(next.candidate, alphabet, targetKeys, positionInfo,
+                                              candidatePoses, candidateScores, params,
+                                              isClientFlipped, false, cost);
         }
-        current.undo();
+        if (!feasible) return;
+        const double total = cost.total();
+        if (next.candidate.numDecided() > found.numDecided() ||
+            (next.candidate.numDecided() == found.numDecided() && total < foundCost)) {
+            found = next.candidate;
+            foundCost = total;
+        }
+        next.keepGeometry(cost);
+        queue.push(next, total);
     };
 
     unsigned long iterations = 0;
     while (queue.size() < maxCandidates && !queue.empty()) {
-        if (queue.top().numDecided() == numPositions) break;
+        if (queue.top().candidate.numDecided() == numPositions) break;
         // Polled on the counts whose bit 3 is clear (1 to 7, 16 to 23, ...).
         if ((++iterations & 8) == 0) vxAttention::check();
         current = queue.take();
-        const int p = current.numDecided();
+        const int p = current.candidate.numDecided();
         if (p < found.numDecided() - 5) continue;
 
         const vx_ArrangePositionInfo& info = positionInfo[p];
-        const int lastChoice = p > 0 ? current.choices().back() : -1;
+        const int lastChoice = p > 0 ? current.candidate.choices().back() : -1;
         for (int c = info.mayBeUnmatched() ? -1 : 0; c < info.candidateCount(); ++c) {
             const bool mayContinue =
                 p >= 1 && (lastChoice < 0 || c < 0 || table.isCompatible(p - 1, lastChoice, c));
