@@ -46,10 +46,11 @@ vx_KSPattern::vx_KSPattern(const vx_KSPattern&) = default;
 vx_KSPattern& vx_KSPattern::operator=(const vx_KSPattern&) = default;
 
 void vx_KSPattern::grainLimits(double coarse, double fine) {
-    if (!(fine >= 1.0 && fine <= 32.0 && coarse >= fine && coarse <= 32.0))
-        throw vx_KSDefs::BadParams(L"Grain limits must satisfy 1 <= fine <= coarse <= 32");
-    coarse_ = coarse;
-    fine_ = fine;
+    const auto inRange = [](double g) { return g >= 1.0 && g <= 32.0; };
+    if (!inRange(coarse) || !inRange(fine))
+        throw vx_KSDefs::BadParams(L"Grain limits must lie from 1 to 32");
+    coarse_ = std::max(coarse, fine);
+    fine_ = std::min(coarse, fine);
     auto_ = false;
 }
 

@@ -42,9 +42,10 @@ public:
     virtual ~vx_KSPattern();
 
     // Sets both limits and switches automatic selection off. Each must be finite and
-    // 1 to 32, and fine <= coarse; granularities round to the nearest power of two.
-    // Takes effect at the next train.
+    // 1 to 32; they may come in either order (the larger is the coarse limit).
+    // Granularities round to the nearest power of two. Takes effect at the next train.
     void grainLimits(double coarse, double fine);
+    // The limits as (coarse, fine).
     std::pair<double, double> grainLimits() const { return {coarse_, fine_}; }
     void autoSelectGrainLimits(bool on) { auto_ = on; }
     bool autoSelectGrainLimits() const { return auto_; }

@@ -67,7 +67,11 @@ TEST(AlignParams, DefaultsHoldThePoseAndSettersRejectBadValues) {
     EXPECT_TRUE(p == before);
 
     vxKSAlignPattern pattern;
-    EXPECT_THROW(pattern.grainLimits(2.0, 4.0), vx_KSDefs::BadParams);
+    EXPECT_THROW(pattern.grainLimits(0.5, 4.0), vx_KSDefs::BadParams);
+    pattern.grainLimits(2.0, 4.0); // either order
+    EXPECT_EQ(pattern.grainLimits(), std::make_pair(4.0, 2.0));
+    EXPECT_FALSE(pattern.autoSelectGrainLimits());
+    pattern.autoSelectGrainLimits(true);
     EXPECT_TRUE(pattern.autoSelectGrainLimits());
 }
 
