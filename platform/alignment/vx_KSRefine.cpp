@@ -154,15 +154,17 @@ double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, con
     int ai = 0, si = 0;
     double bestScore = -1.0;
     vx_KSPose best = pose;
-    std::vector<std::pair<int, int>> tried;
+    // (angle, scale) steps already scored; the climb stays within 4 steps either way.
+    std::pair<int, int> tried[(2 * kMaxMoves + 3) * (2 * kMaxMoves + 3)];
+    int numTried = 0;
     for (int move = 0; move <= kMaxMoves; ++move) {
         int nextA = ai, nextS = si;
         bool improved = false;
         for (int i = si - ns; i <= si + ns; ++i)
             for (int j = ai - na; j <= ai + na; ++j) {
-                if (std::find(tried.begin(), tried.end(), std::make_pair(j, i)) != tried.end())
+                if (std::find(tried, tried + numTried, std::make_pair(j, i)) != tried + numTried)
                     continue;
-                tried.emplace_back(j, i);
+                tried[numTried++] = {j, i};
                 const double a = pose.angle + j * angleStep;
                 const double s = pose.scale * std::pow(1.0 + scaleStep, i);
                 place(level, a, s, unit.w, placed);
