@@ -275,7 +275,7 @@ TEST(RSIBank, RunReportsBestFirstWithPoseInModelClientFrame) {
     ASSERT_GT(result->numInstances(), 1);
     for (long i = 1; i < result->numInstances(); ++i)
         EXPECT_GE(result->score(i - 1), result->score(i));
-    const vx_SearchInstance& best = result->instance(0);
+    const vx_SearchInstance best = result->instance(0); // a copy: the result is refilled below
     EXPECT_EQ(best.location, best.pose.trans());
     EXPECT_NEAR(vxDegree(bank.bankXform(best.bankIndex).xRot()).plain(), 2.0, 0.6);
     // The model's cell centre lands on the character's centre, in client coordinates.
