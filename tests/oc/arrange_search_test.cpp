@@ -74,6 +74,26 @@ TEST(ArrangeCost, EvenRowCostsOnlyItsScoresAndDetailsItsPlaces) {
     EXPECT_NEAR(cost.positions[1].scaleDeviation, 0.5, 1e-12);
 }
 
+TEST(ArrangeCost, SpacingAndPlacementAlongTheLineCostTangentially) {
+    // Cells 10 wide: spacing is free from 8 to 25 and weighed by tangentialTransCost.
+    ArrangeScene s;
+    s.addRow(2, 0, 0, 1.0);
+    s.params.tangentialTransCost(2.0);
+    vx_ArrangeCost cost;
+    for (const double gap : {4.0, 8.0, 25.0, 30.0}) {
+        s.poses[1][0].translation(vxVector<2>(gap, 0));
+        ASSERT_TRUE(s.evaluate(arrangement({0, 0}, {0}), cost));
+        EXPECT_NEAR(cost.spacing, gap == 4.0 || gap == 30.0 ? 1.0 : 0.0, 1e-12) << gap;
+    }
+
+    // A middle character 3 along from its predicted place is 0.3 cell widths off.
+    s.addRow(1, 24, 0, 1.0, 3);
+    s.poses[1][0].translation(vxVector<2>(15, 0));
+    ASSERT_TRUE(s.evaluate(arrangement({0, 0, 0}, {0}), cost));
+    EXPECT_NEAR(cost.tangential, 2.0 * 0.3, 1e-9);
+    EXPECT_NEAR(cost.spacing, 0.0, 1e-12);
+}
+
 TEST(ArrangeCost, LinesBeginAndEndWithCharacters) {
     ArrangeScene s;
     s.addRow(3, 0, 0, 0.9);
