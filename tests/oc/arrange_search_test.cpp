@@ -34,22 +34,6 @@ TEST(ArrangeQueue, ComesOutInKeyOrderAcrossReusedSlots) {
     EXPECT_THROW(queue.take(), vx_PriorityQueueDefs::EmptyQueue);
 }
 
-TEST(ArrangeCandidate, UndoTakesBackTheLineItStarted) {
-    vx_ArrangeCandidate c;
-    c.extend(2, false); // the first position always starts a line
-    c.extend(-1, false);
-    c.extend(0, true);
-    EXPECT_EQ(c.choices(), (Choices{2, -1, 0}));
-    EXPECT_EQ(c.lineStarts(), (Choices{0, 2}));
-    EXPECT_EQ(c.lineEnd(0), 2);
-    c.undo();
-    EXPECT_EQ(c.lineStarts(), (Choices{0}));
-    c.undo();
-    c.undo();
-    c.undo();
-    EXPECT_EQ(c, vx_ArrangeCandidate());
-}
-
 TEST(ArrangeCost, EvenRowCostsOnlyItsScoresAndDetailsItsPlaces) {
     ArrangeScene s;
     s.addRow(4, 10, 20, 0.9);
@@ -313,24 +297,6 @@ TEST(ArrangeSearch, PaddingSplitsTheUnmatchedEndOfTheLastLine) {
     EXPECT_FALSE(s.search(best));
     EXPECT_EQ(best.choices(), (Choices{0, 0, -1, -1}));
     EXPECT_EQ(best.lineStarts(), (Choices{0, 2, 3}));
-}
-
-TEST(ArrangeSearch, OneLineAllowedLeavesTheOtherRowAlone) {
-    ArrangeScene s;
-    s.addRow(3, 0, 0, 0.9);
-    s.addRow(3, 0, 100, 0.8, 4);
-    s.params.maxLines(1);
-    vx_ArrangeCandidate best;
-    EXPECT_TRUE(s.search(best));
-    EXPECT_EQ(best.choices(), (Choices{0, 0, 0, -1, -1, -1}));
-    EXPECT_EQ(best.lineStarts(), (Choices{0, 3, 4, 5}));
-
-    // Nothing may be left unmatched: the second row is reached only by padding.
-    for (vx_ArrangePositionInfo& info : s.info)
-        info.mayBeUnmatched(false);
-    EXPECT_FALSE(s.search(best));
-    EXPECT_EQ(best.choices(), (Choices{0, 0, 0, -1, -1, -1}));
-    EXPECT_EQ(best.lineStarts(), (Choices{0, 3, 4, 5}));
 }
 
 TEST(ArrangeSearch, AbortRequestAndInconsistentInputsThrow) {
