@@ -51,11 +51,15 @@ struct vx_SearchInstance {
     double score = 0.0;
     // Maps the character's model client coordinates into the run image's client
     // coordinates: the entry's rotation and scale on top of the run image's own
-    // client-from-image transform, moved to the match.
+    // client-from-image transform (linearised at the match), moved to the match.
     vxXform<2> pose;
-    vxAffineRectangle affRect; // the model window carried into run-time client coordinates
-    vxVector<2> location;      // the correlation result's location (the model client origin)
-    long bankIndex = 0;        // the bank entry that found it
+    // The model window (the training image's window) carried into run-time client
+    // coordinates by pose and the model's client-from-image transform.
+    vxAffineRectangle affRect;
+    // The correlation result's location: where the model's client origin lies in the
+    // run image's client coordinates (pose's translation).
+    vxVector<2> location;
+    long bankIndex = 0; // the bank entry that found it
 };
 
 // What a bank run found, best score first. Shared through vxPtrHandle.
