@@ -1,0 +1,157 @@
+// Whole arrange calls on generated 640x480 images with default parameters; the alphabet
+// is taught and compiled before timing. Besides the wall time of vfOCArrange, each
+// benchmark reports the split between its stages, timed on separate runs of the
+// stages themselves: character search, arrangement search (with the final evaluation
+// and the result assignment) and refinement, in milliseconds, and whether the run was
+// truncated.
+#include "../oc/arrange/arrangeSearch.h"
+#include "../oc/arrange/assignResults.h"
+#include "vxOCArrange.h"
+#include "vxTestLayout.h"
+#include "vx_OCRefinement.h"
+#include "vx_OCSearchCharacters.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <numbers>
+#include <random>
+
+namespace {
+
+constexpr double kSize = 32.0;
+
+// Stroke-font characters with their client origin at the cell centre, compiled.
+const vxPtrHandle_const<vxOCAlphabet>& strokeAlphabet() {
+    static const vxPtrHandle_const<vxOCAlphabet> alphabet = [] {
+        std::vector<vxPtrHandle_const<vxOCModel>> models;
+        for (char c : std::string("0123456789AE")) {
+            vxTestImage img = vfRenderTestChar(c, kSize, vxTestScene());
+            img.image.clientFromImageXform(vxXform<2>(vxMatrix<2>(), -img.truth[0].center));
+            models.emplace_back(new vxOCModel(c, img.image, img.image.window(), vxOCModel::eNormal,
+                                              std::wstring(1, wchar_t(c)), L""));
+        }
+        return vxPtrHandle_const<vxOCAlphabet>(new vxOCAlphabet(models, 0.5, true, L"stroke"));
+    }();
+    return alphabet;
+}
+
+vxTestImage render(const std::vector<vxTestCharPlacement>& placements) {
+    vxTestScene scene;
+    scene.blurSigma = 0.7;
+    scene.noiseSigma = 3.0;
+    return vfRenderTestImage(scene, placements);
+}
+
+vxTestTextStyle style() {
+    vxTestTextStyle s;
+    s.size = kSize;
+    s.advance = 0.9 * kSize;
+    return s;
+}
+
+double msSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// The driver's stages run one after another, each timed.
+struct StageTimes {
+    double characters = 0.0, arrangement = 0.0, refinement = 0.0;
+};
+
+StageTimes timeStages(const vxPelBuffer_const<unsigned char>& image, const std::vector<long>& keys,
+                      const vxOCArrangeParams& params) {
+    const vxPtrHandle_const<vxOCAlphabet>& alphabet = strokeAlphabet();
+    StageTimes t;
+    std::vector<vx_ArrangePositionInfo> info(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const vxOCModel& model = *alphabet->character(keys[i]);
+        const vxPelRect& a = model.imageArea();
+        const vxXform<2> x = model.image().clientFromImageXform();
+        info[i].cell(vxAffineRectangle(x * vxVector<2>(a.ul()), x * vxVector<2>(a.ur()),
+                                       x * vxVector<2>(a.ll())));
+    }
+    std::vector<std::vector<vx_Pose>> poses;
+    std::vector<std::vector<double>> scores;
+    double finderTime = 0.0;
+    auto start = std::chrono::steady_clock::now();
+    vf_SearchCharacters(image, vxPelBuffer_const<unsigned char>(), alphabet, keys, params, poses,
+                        scores, info, &finderTime);
+    t.characters = msSince(start);
+
+    start = std::chrono::steady_clock::now();
+    vx_ArrangeCandidate best;
+    vf_SearchArrangement(image, *alphabet, keys, info, poses, scores, params, best);
+    vx_ArrangeCost cost;
+    vf_EvaluateArrangement(best, *alphabet, keys, info, poses, scores, params,
+                           vf_IsClientFlipped(image), true, cost);
+    std::vector<vx_Pose> finalPoses;
+    std::vector<double> finalScores;
+    std::vector<vxOCArrangeDefs::CharStatus> statuses;
+    vf_AssignArrangementResults(poses, scores, best, cost, info, params, finalPoses, finalScores,
+                                statuses);
+    t.arrangement = msSince(start);
+
+    start = std::chrono::steady_clock::now();
+    vf_RefineArrangement(image, alphabet, keys, finalPoses, statuses, finalScores);
+    t.refinement = msSince(start);
+    return t;
+}
+
+void runArrange(benchmark::State& state, const vxTestImage& scene, const std::string& target) {
+    const std::vector<long> keys(target.begin(), target.end());
+    const vxOCArrangeParams params;
+    const vxOCAlphabet& alphabet = *strokeAlphabet();
+    vxOCArrangeResults results;
+    for (auto _ : state) {
+        vfOCArrange(scene.image, alphabet, keys, params, results);
+        benchmark::DoNotOptimize(results);
+    }
+    int matched = 0;
+    for (vxOCArrangeDefs::CharStatus s : results.statusFlags())
+        matched += s == vxOCArrangeDefs::eMatched;
+    state.counters["matched"] = matched;
+    state.counters["truncated"] = results.isSearchTruncated();
+
+    StageTimes sum;
+    constexpr int reps = 5;
+    for (int r = 0; r < reps; ++r) {
+        const StageTimes t = timeStages(scene.image, keys, params);
+        sum.characters += t.characters / reps;
+        sum.arrangement += t.arrangement / reps;
+        sum.refinement += t.refinement / reps;
+    }
+    state.counters["charSearch_ms"] = sum.characters;
+    state.counters["arrangeSearch_ms"] = sum.arrangement;
+    state.counters["refine_ms"] = sum.refinement;
+}
+
+void BM_ArrangeYear(benchmark::State& state) {
+    std::mt19937 random(2024);
+    const double angle = std::uniform_real_distribution<double>(-180.0, 180.0)(random);
+    const vxTestImage scene =
+        render(vfLayoutLine("1986", {320, 240}, vxRadian(vxDegree(angle)), style()));
+    runArrange(state, scene, "1986");
+}
+
+void BM_ArrangeTwoLines(benchmark::State& state) {
+    std::vector<vxTestCharPlacement> p =
+        vfLayoutLine("A012345E68", {320, 180}, vxRadian(vxDegree(8)), style());
+    const std::vector<vxTestCharPlacement> second =
+        vfLayoutLine("9E8A654321", {330, 300}, vxRadian(vxDegree(8)), style());
+    p.insert(p.end(), second.begin(), second.end());
+    runArrange(state, render(p), "A012345E689E8A654321");
+}
+
+void BM_ArrangeCircular(benchmark::State& state) {
+    const vxTestImage scene = render(vfLayoutArc("A0123456E89A", {320, 240}, 170.0,
+                                                 vxRadian(-std::numbers::pi / 2), true, style()));
+    runArrange(state, scene, "A0123456E89A");
+}
+
+} // namespace
+
+BENCHMARK(BM_ArrangeYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ArrangeTwoLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ArrangeCircular)->Unit(benchmark::kMillisecond);
