@@ -71,10 +71,12 @@ void searchCharacters(benchmark::State& state, const vxOCArrangeParams& params) 
         ++runs;
         completed += done ? 1.0 : 0.0;
         for (std::size_t j = 0; j < kTarget.size(); ++j)
-            if (!poses[j].empty() &&
-                (poses[j][0].xform().mapPoint(s.modelCentre) - s.scene.truth[j].center).length() <
-                    1.0)
-                firstTrue += 1.0;
+            for (int k = 0; k < info[j].candidateCount(); ++k)
+                if ((poses[j][k].xform().mapPoint(s.modelCentre) - s.scene.truth[j].center)
+                        .length() < 1.0) {
+                    trueFound += 1.0;
+                    break;
+                }
         vx_OCExtractModelParams modelParams;
         modelParams.angleRange = vxRange(-179.0, 180.0);
         modelParams.scaleRange = params.scaleRange();
