@@ -101,6 +101,11 @@ private:
                          const vxPelBuffer_const<unsigned char>& image,
                          const std::vector<long>& targetKeys, vxDiagObject* diag,
                          unsigned long diagFlags);
+    // With diag: bit 0x10000 of diagFlags collects the run parameters into diagText_;
+    // bit 0x20000 adds the text record "Result details" (the parameters when collected,
+    // then per searched character whether and where it was found) and one graphics
+    // record per instance: its rectangle and direction in green, and in blue the
+    // directions a symmetric character cannot be told from.
     void drawRuntimeDiags_(const vxPtrHandle_const<vxOCAlphabet>& alphabet,
                            const vxPelBuffer_const<unsigned char>& image,
                            const vx_OCExtractRunParams& runParams, vx_OCExtractStringResult& result,
