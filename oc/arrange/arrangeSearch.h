@@ -27,8 +27,11 @@ bool vf_IsClientFlipped(const vxPelBuffer_const<unsigned char>& image);
 // maxUnmatchedChars (not checked when `isFinal`); a last decided position whose
 // instance an earlier position of the same key already took; more than maxLines lines
 // (lines of one unmatched position not counted); and a line that neither fit accepts.
-// `isFinal` also records the per-position and per-line details. `alphabet` is not
-// read; `isClientFlipped` is the handedness of vf_IsClientFlipped.
+// `isFinal` also records the per-position and per-line details, complete even when
+// only the fits reject the candidate (a line no fit accepts is detailed from a straight
+// fit free of the line type and text direction, where the characters follow one another
+// along it), since a padded candidate may break a rule that depends on its length.
+// `alphabet` is not read; `isClientFlipped` is the handedness of vf_IsClientFlipped.
 bool vf_EvaluateArrangement(const vx_ArrangeCandidate& candidate, const vxOCAlphabet& alphabet,
                             const std::vector<long>& targetKeys,
                             const std::vector<vx_ArrangePositionInfo>& positionInfo,

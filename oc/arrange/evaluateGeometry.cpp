@@ -191,8 +191,24 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
     }
 
     double normal = 0.0, tangential = 0.0, orientation = 0.0, scaleSum = 0.0, spacing = 0.0;
+    bool isFeasible = true;
     LineInput in;
     FitJudgement straight, circular;
+    // Copies a judged fit's curve and per-position findings into the final details.
+    const auto detail = [&](const FitJudgement& fit, vx_ArrangeLineCost& record) {
+        record.orientation = fit.expected;
+        if (fit.isCircular)
+            record.arc = vxEllipseArc2(fit.circle, fit.polarAngles.front(), fit.sweep);
+        else
+            record.segment =
+                vxLineSeg(fit.line.project(in.points.front()), fit.line.project(in.points.back()));
+        for (int k = 0; k <= in.last - in.first; ++k) {
+            vx_ArrangePositionCost& position = cost.positions[in.first + k];
+            const double deviation = position.scaleDeviation;
+            position = fit.details[k];
+            position.scaleDeviation = deviation;
+        }
+    };
     for (int line = 0; line < candidate.numLines(); ++line) {
         in.begin = candidate.lineBegin(line);
         in.end = candidate.lineEnd(line);
@@ -231,7 +247,19 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
         const bool hasStraight = straightAllowed && fitStraight(in, params, straight);
         const bool hasCircular =
             circularAllowed && m >= 3 && fitCircular(in, params, isClientFlipped, circular);
-        if (!hasStraight && !hasCircular) return false;
+        if (!hasStraight && !hasCircular) {
+            // The candidate is infeasible. The final evaluation still details the line,
+            // from a straight fit free of the line type and text direction, so that every
+            // position of a padded candidate gets a place and an orientation.
+            if (!isFinal) return false;
+            isFeasible = false;
+            if (vf_FitArrangementLine(in.points, straight.line, straight.along)) {
+                straight.isCircular = false;
+                judge(in, positionInfo, params, true, straight);
+                detail(straight, record);
+            }
+            continue;
+        }
         if (hasStraight) judge(in, positionInfo, params, isFinal, straight);
         if (hasCircular) judge(in, positionInfo, params, isFinal, circular);
         const FitJudgement& chosen =
@@ -247,20 +275,7 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
         spacing += chosen.spacing;
         record.kind =
             chosen.isCircular ? vx_ArrangeLineCost::eCircular : vx_ArrangeLineCost::eStraight;
-        if (isFinal) {
-            record.orientation = chosen.expected;
-            if (chosen.isCircular)
-                record.arc = vxEllipseArc2(chosen.circle, chosen.polarAngles.front(), chosen.sweep);
-            else
-                record.segment = vxLineSeg(chosen.line.project(in.points.front()),
-                                           chosen.line.project(in.points.back()));
-            for (int k = 0; k <= in.last - in.first; ++k) {
-                vx_ArrangePositionCost& detail = cost.positions[in.first + k];
-                const double deviation = detail.scaleDeviation;
-                detail = chosen.details[k];
-                detail.scaleDeviation = deviation;
-            }
-        }
+        if (isFinal) detail(chosen, record);
     }
 
     cost.normal = params.normalTransCost() * normal;
@@ -268,5 +283,5 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
     cost.orientation = params.orientationCost() * orientation;
     cost.scale = params.scaleCost() * scaleSum;
     cost.spacing = params.tangentialTransCost() * spacing;
-    return true;
+    return isFeasible;
 }
