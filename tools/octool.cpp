@@ -1,86 +1,139 @@
-// octool: tries the module from the command line. For now it has one subcommand,
-// `demo`, which draws a few characters, builds character models from them, stores
-// the models in an archive file and loads them back.
+// octool: tries the module from the command line. Its `demo` subcommand teaches the
+// ten digits from rendered samples, compiles and stores the alphabet, and arranges a
+// few printed date stamps, printing what it found against where they were printed.
 #include "vxArchive.h"
-#include "vxOCModel.h"
+#include "vxOCAlphabet.h"
+#include "vxOCArrange.h"
+#include "vxOCArrangeResults.h"
+#include "vxOCLine.h"
+#include "vxTestLayout.h"
+#include "vxTestScene.h"
 
 #include <cstring>
 #include <fstream>
+#include <iomanip>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr long kCell = 24; // side of one character cell in the sample image
+constexpr double kCharSize = 40.0; // cap height of the taught characters, in pixels
 
-// Fills the rectangle (x, y, w, h) of the buffer with dark ink.
-void ink(const vxPelBuffer<unsigned char>& img, long x, long y, long w, long h) {
-    for (long r = y; r < y + h; ++r)
-        for (long c = x; c < x + w; ++c)
-            *img.pointToPel(c, r) = 20;
+// One model per character of `codes`, each from its own rendered sample, keyed by its
+// code; a model's client origin is its cell centre.
+vxOCAlphabet teachDigits(const std::string& codes) {
+    vxTestScene look;
+    std::vector<vxPtrHandle_const<vxOCModel>> models;
+    for (char c : codes) {
+        vxTestImage sample = vfRenderTestChar(c, kCharSize, look);
+        sample.image.clientFromImageXform(vxXform<2>(vxMatrix<2>(), -sample.truth[0].center));
+        models.emplace_back(new vxOCModel(c, sample.image, sample.image.window(),
+                                          vxOCModel::eNormal, std::wstring(1, wchar_t(c)), L""));
+    }
+    vxOCAlphabet alphabet(models, 0.5, false, L"digits");
+    alphabet.compile(nullptr, 0);
+    return alphabet;
 }
 
-// A light sample sheet with the block letters I, L, T and H side by side.
-vxPelBuffer<unsigned char> drawSampleSheet() {
-    vxPelBuffer<unsigned char> sheet(4 * kCell, kCell);
-    for (long r = 0; r < kCell; ++r)
-        for (long c = 0; c < 4 * kCell; ++c)
-            *sheet.pointToPel(c, r) = 230;
-    ink(sheet, 10, 4, 4, 16);             // I
-    ink(sheet, kCell + 6, 4, 4, 16);      // L: stem
-    ink(sheet, kCell + 6, 16, 12, 4);     //    foot
-    ink(sheet, 2 * kCell + 4, 4, 16, 4);  // T: bar
-    ink(sheet, 2 * kCell + 10, 4, 4, 16); //    stem
-    ink(sheet, 3 * kCell + 5, 4, 4, 16);  // H: left
-    ink(sheet, 3 * kCell + 15, 4, 4, 16); //    right
-    ink(sheet, 3 * kCell + 5, 10, 14, 4); //    bar
-    return sheet;
+// Stores the alphabet in a file and loads it back, as an application would.
+vxOCAlphabet storeAndReload(const vxOCAlphabet& alphabet, const char* path) {
+    {
+        vxArchive out;
+        vxOCAlphabet copy(alphabet);
+        out || copy;
+        std::ofstream file(path, std::ios::binary);
+        out.writeTo(file);
+        std::wcout << L"alphabet of " << alphabet.numChars() << L" characters stored in " << path
+                   << L" (" << out.bytes().size() << L" bytes)\n";
+    }
+    std::ifstream file(path, std::ios::binary);
+    vxArchive in(file);
+    vxOCAlphabet loaded;
+    in || loaded;
+    return loaded;
+}
+
+const wchar_t* statusName(vxOCArrangeDefs::CharStatus s) {
+    switch (s) {
+    case vxOCArrangeDefs::eMatched:
+        return L"matched ";
+    case vxOCArrangeDefs::eInferred:
+        return L"inferred";
+    default:
+        return L"unknown ";
+    }
+}
+
+// Renders `printed` along a turned line, arranges `target` in it and prints each
+// position: status, score, where it was found and where it was printed.
+void arrangeStamp(const vxOCAlphabet& alphabet, const std::string& title, const std::string& target,
+                  const std::string& printed, double angleDeg, double scale) {
+    vxTestTextStyle style;
+    style.size = kCharSize;
+    style.scale = scale;
+    vxTestScene scene;
+    scene.blurSigma = 0.8;
+    scene.noiseSigma = 4.0;
+    std::vector<vxTestCharPlacement> placements =
+        vfLayoutLine(printed, vxVector<2>(320, 240), vxRadian(vxDegree(angleDeg)), style);
+    // A space in the print leaves its place empty.
+    std::vector<vxTestCharPlacement> inked;
+    std::vector<vxVector<2>> printedAt;
+    for (const vxTestCharPlacement& p : placements) {
+        printedAt.emplace_back(p.x, p.y);
+        if (p.code != ' ') inked.push_back(p);
+    }
+    const vxTestImage stamp = vfRenderTestImage(scene, inked);
+
+    vxOCArrangeParams params;
+    params.timeout(1000.0); // per character; generous so that a busy machine still finishes
+    vxOCArrangeResults results;
+    const std::vector<long> keys(target.begin(), target.end());
+    vfOCArrange(stamp.image, alphabet, keys, params, results);
+
+    std::wcout << L"\n"
+               << std::wstring(title.begin(), title.end()) << L": target \""
+               << std::wstring(target.begin(), target.end()) << L"\", printed \""
+               << std::wstring(printed.begin(), printed.end()) << L"\" at " << angleDeg
+               << L" degrees, scale " << scale << L"\n";
+    std::wcout << L"  found: " << (results.isFound() ? L"yes" : L"no")
+               << (results.isSearchTruncated() ? L" (search truncated)" : L"") << L"\n";
+    // Lines hold the positions in target order; their poses lead to client coordinates.
+    std::vector<vxVector<2>> foundAt;
+    if (results.arrangement()) {
+        const vxOCLineArrangement& arrangement = *results.arrangement();
+        for (long l = 0; l < arrangement.numLines(); ++l) {
+            const vxXform<2> clientFromLine =
+                results.clientFromArrangementXform() * arrangement.linePoses()[l].linear();
+            for (const vx2Rigid& pose : arrangement.lines()[l]->charPoses())
+                foundAt.push_back(clientFromLine.mapPoint(pose.trans()));
+        }
+    }
+    std::wcout << std::fixed << std::setprecision(2);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        std::wcout << L"  " << i << L" '" << wchar_t(keys[i]) << L"'  "
+                   << statusName(results.statusFlags()[i]) << L"  score " << results.scores()[i];
+        if (i < foundAt.size())
+            std::wcout << L"  at (" << foundAt[i].x() << L", " << foundAt[i].y() << L")";
+        if (i < printedAt.size())
+            std::wcout << L"  printed at (" << printedAt[i].x() << L", " << printedAt[i].y()
+                       << L")";
+        std::wcout << L"\n";
+    }
+    std::wcout.unsetf(std::ios::floatfield);
 }
 
 int demo() {
-    const vxPelBuffer<unsigned char> sheet = drawSampleSheet();
-    const wchar_t names[] = L"ILTH";
-    std::vector<vxPtrHandle<vxOCModel>> models;
-    for (long i = 0; i < 4; ++i) {
-        vxPelBuffer_const<unsigned char> cell(sheet);
-        cell.window(vxPelRect(i * kCell, 0, kCell, kCell), false);
-        models.emplace_back(new vxOCModel(names[i], cell, vxPelRect(i * kCell + 2, 2, 20, 20),
-                                          vxOCModel::eNormal, std::wstring(1, names[i]),
-                                          L"block letter"));
-    }
-    models.emplace_back(new vxOCModel()); // a blank
-    models.back()->key(' ');
-    models.back()->name(L"space");
-
-    const char* path = "demo_models.oca";
-    {
-        vxArchive out;
-        out || models;
-        std::ofstream file(path, std::ios::binary);
-        out.writeTo(file);
-        std::wcout << L"stored " << models.size() << L" models (" << out.bytes().size()
-                   << L" bytes) in " << path << L"\n";
-    }
-    std::vector<vxPtrHandle<vxOCModel>> loaded;
-    {
-        std::ifstream file(path, std::ios::binary);
-        vxArchive in(file);
-        in || loaded;
-    }
-    bool same = loaded.size() == models.size();
-    for (size_t i = 0; same && i < models.size(); ++i)
-        same = *loaded[i] == *models[i];
-    for (const auto& m : loaded) {
-        const vxPelRect& a = m->imageArea();
-        std::wcout << L"  key " << m->key() << L"  '" << m->name() << L"'  "
-                   << (m->charType() == vxOCModel::eNormal ? L"normal" : L"blank ") << L"  area "
-                   << a.width() << L"x" << a.height() << L" at (" << a.x() << L", " << a.y()
-                   << L")\n";
-    }
-    std::wcout << L"loaded " << loaded.size() << L" models: "
-               << (same ? L"identical" : L"DIFFERENT") << L"\n";
-    return same ? 0 : 1;
+    const vxOCAlphabet taught = teachDigits("0123456789");
+    const vxOCAlphabet alphabet = storeAndReload(taught, "demo_alphabet.oca");
+    std::wcout << L"reloaded alphabet equals the taught one: "
+               << (alphabet == taught ? L"yes" : L"no") << L"\n";
+    arrangeStamp(alphabet, "A year on a turned stamp", "2026", "2026", 23.0, 1.05);
+    arrangeStamp(alphabet, "A date upside down", "061226", "061226", 180.0, 0.95);
+    arrangeStamp(alphabet, "A digit missing from the print", "2026", "20 6", -12.0, 1.0);
+    return 0;
 }
 
 } // namespace
