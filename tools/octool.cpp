@@ -96,8 +96,8 @@ void arrangeStamp(const vxOCAlphabet& alphabet, const std::string& title, const 
     std::wcout << L"\n"
                << std::wstring(title.begin(), title.end()) << L": target \""
                << std::wstring(target.begin(), target.end()) << L"\", printed \""
-               << std::wstring(printed.begin(), printed.end()) << L"\" at " << angleDeg
-               << L" degrees, scale " << scale << L"\n";
+               << std::wstring(printed.begin(), printed.end()) << L"\" at " << std::defaultfloat
+               << std::setprecision(6) << angleDeg << L" degrees, scale " << scale << L"\n";
     std::wcout << L"  found: " << (results.isFound() ? L"yes" : L"no")
                << (results.isSearchTruncated() ? L" (search truncated)" : L"") << L"\n";
     // Lines hold the positions in target order; their poses lead to client coordinates.
