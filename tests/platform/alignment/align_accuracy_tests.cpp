@@ -1,5 +1,6 @@
 // Accuracy of alignment on rendered characters at random poses, and how well a digit's
 // pattern tells its own image from the other digits'.
+#include "align_support.h"
 #include "vxKSAlignPattern.h"
 #include "vxTestScene.h"
 
@@ -33,15 +34,6 @@ Taught teach(char code, double size, const vxTestScene& look) {
     t.pattern.train(img.image, 3);
     t.emToTrain = img.truth[0].pose;
     return t;
-}
-
-vxKSAlignRunParams fullSearch(long numToFind = 1) {
-    vxKSAlignRunParams p;
-    p.zoneEnable(vx_KSDefs::eAngleZone | vx_KSDefs::eScaleZone);
-    p.zone(vx_KSDefs::eAngle, -180.0, 180.0);
-    p.zone(vx_KSDefs::eScale, 0.9, 1.1);
-    p.numToFind(numToFind);
-    return p;
 }
 
 struct Errors {

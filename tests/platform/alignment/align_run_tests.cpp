@@ -1,5 +1,6 @@
 // Alignment runs: parameters and errors, polarity, masks, held degrees of freedom,
 // client coordinates, overlapping results, time limits and abort requests.
+#include "align_support.h"
 #include "vxAttention.h"
 #include "vxKSAlignPattern.h"
 #include "vxPelOps.h"
@@ -15,15 +16,6 @@ namespace {
 vxKSAlignPattern taught(char code, const vxTestScene& look = vxTestScene()) {
     vxKSAlignPattern p;
     p.train(vfRenderTestChar(code, 40.0, look, 4).image, vx_KSDefs::eTrainAll);
-    return p;
-}
-
-vxKSAlignRunParams fullSearch(long numToFind = 1) {
-    vxKSAlignRunParams p;
-    p.zoneEnable(vx_KSDefs::eAngleZone | vx_KSDefs::eScaleZone);
-    p.zone(vx_KSDefs::eAngle, -180.0, 180.0);
-    p.zone(vx_KSDefs::eScale, 0.9, 1.1);
-    p.numToFind(numToFind);
     return p;
 }
 
