@@ -54,11 +54,12 @@ const Setup& setup() {
     return s;
 }
 
-void BM_NrcSearch(benchmark::State& state) {
+// Runs the trained search with the given algorithm on every iteration.
+void runSearch(benchmark::State& state, vxNrcSearchDefs::Algorithm algorithm) {
     const Setup& s = setup();
     vxNrcSearchModel model;
     model.train(s.tpl, vxNrcSearchTrainParams());
-    vxNrcSearchRunParams params;
+    vxNrcSearchRunParams params(algorithm);
     vxNrcSearchResultSet results;
     for (auto _ : state) {
         model.run(s.image, params, results);
@@ -67,20 +68,14 @@ void BM_NrcSearch(benchmark::State& state) {
     if (results.numFound() != 1 || std::abs(results.results()[0].corner().x() - 413) > 0.5)
         state.SkipWithError("template not found");
 }
+
+void BM_NrcSearch(benchmark::State& state) {
+    runSearch(state, vxNrcSearchDefs::eCoarseToFine);
+}
 BENCHMARK(BM_NrcSearch)->Unit(benchmark::kMillisecond);
 
 void BM_NrcSearchExhaustiveAlgorithm(benchmark::State& state) {
-    const Setup& s = setup();
-    vxNrcSearchModel model;
-    model.train(s.tpl, vxNrcSearchTrainParams());
-    vxNrcSearchRunParams params(vxNrcSearchDefs::eExhaustive);
-    vxNrcSearchResultSet results;
-    for (auto _ : state) {
-        model.run(s.image, params, results);
-        benchmark::DoNotOptimize(results);
-    }
-    if (results.numFound() != 1 || std::abs(results.results()[0].corner().x() - 413) > 0.5)
-        state.SkipWithError("template not found");
+    runSearch(state, vxNrcSearchDefs::eExhaustive);
 }
 BENCHMARK(BM_NrcSearchExhaustiveAlgorithm)->Unit(benchmark::kMillisecond);
 
