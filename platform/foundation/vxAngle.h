@@ -16,7 +16,32 @@
 class vxArchive;
 class vxDegree;
 
-class vxRadian {
+// The arithmetic and comparisons of one angle unit, on its stored plain value.
+template <class Angle> class vx_AngleArithmetic {
+public:
+    constexpr Angle operator-() const { return Angle(-self().plain()); }
+    constexpr Angle& operator+=(Angle o) { return self() = self() + o; }
+    constexpr Angle& operator-=(Angle o) { return self() = self() - o; }
+    constexpr Angle& operator*=(double s) { return self() = self() * s; }
+    constexpr Angle& operator/=(double s) { return self() = self() / s; }
+    friend constexpr Angle operator+(Angle a, Angle b) { return Angle(a.plain() + b.plain()); }
+    friend constexpr Angle operator-(Angle a, Angle b) { return Angle(a.plain() - b.plain()); }
+    friend constexpr Angle operator*(Angle a, double s) { return Angle(a.plain() * s); }
+    friend constexpr Angle operator*(double s, Angle a) { return Angle(a.plain() * s); }
+    friend constexpr Angle operator/(Angle a, double s) { return Angle(a.plain() / s); }
+    friend constexpr double operator/(Angle a, Angle b) { return a.plain() / b.plain(); }
+    friend constexpr bool operator==(Angle a, Angle b) { return a.plain() == b.plain(); }
+    friend constexpr bool operator<(Angle a, Angle b) { return a.plain() < b.plain(); }
+    friend constexpr bool operator<=(Angle a, Angle b) { return a.plain() <= b.plain(); }
+    friend constexpr bool operator>(Angle a, Angle b) { return a.plain() > b.plain(); }
+    friend constexpr bool operator>=(Angle a, Angle b) { return a.plain() >= b.plain(); }
+
+private:
+    constexpr Angle& self() { return static_cast<Angle&>(*this); }
+    constexpr const Angle& self() const { return static_cast<const Angle&>(*this); }
+};
+
+class vxRadian : public vx_AngleArithmetic<vxRadian> {
 public:
     constexpr vxRadian() = default;
     constexpr explicit vxRadian(double radians) : v_(radians) {}
@@ -29,41 +54,12 @@ public:
     // The same angle in [-pi, pi).
     vxRadian signedNorm() const;
 
-    constexpr vxRadian operator-() const { return vxRadian(-v_); }
-    constexpr vxRadian& operator+=(vxRadian o) {
-        v_ += o.v_;
-        return *this;
-    }
-    constexpr vxRadian& operator-=(vxRadian o) {
-        v_ -= o.v_;
-        return *this;
-    }
-    constexpr vxRadian& operator*=(double s) {
-        v_ *= s;
-        return *this;
-    }
-    constexpr vxRadian& operator/=(double s) {
-        v_ /= s;
-        return *this;
-    }
-    friend constexpr vxRadian operator+(vxRadian a, vxRadian b) { return vxRadian(a.v_ + b.v_); }
-    friend constexpr vxRadian operator-(vxRadian a, vxRadian b) { return vxRadian(a.v_ - b.v_); }
-    friend constexpr vxRadian operator*(vxRadian a, double s) { return vxRadian(a.v_ * s); }
-    friend constexpr vxRadian operator*(double s, vxRadian a) { return vxRadian(a.v_ * s); }
-    friend constexpr vxRadian operator/(vxRadian a, double s) { return vxRadian(a.v_ / s); }
-    friend constexpr double operator/(vxRadian a, vxRadian b) { return a.v_ / b.v_; }
-    friend constexpr bool operator==(vxRadian a, vxRadian b) { return a.v_ == b.v_; }
-    friend constexpr bool operator<(vxRadian a, vxRadian b) { return a.v_ < b.v_; }
-    friend constexpr bool operator<=(vxRadian a, vxRadian b) { return a.v_ <= b.v_; }
-    friend constexpr bool operator>(vxRadian a, vxRadian b) { return a.v_ > b.v_; }
-    friend constexpr bool operator>=(vxRadian a, vxRadian b) { return a.v_ >= b.v_; }
-
 private:
     friend vxArchive& operator||(vxArchive& ar, vxRadian& a);
     double v_ = 0.0;
 };
 
-class vxDegree {
+class vxDegree : public vx_AngleArithmetic<vxDegree> {
 public:
     constexpr vxDegree() = default;
     constexpr explicit vxDegree(double degrees) : v_(degrees) {}
@@ -74,35 +70,6 @@ public:
     // The same angle in [0, 360) and in [-180, 180).
     vxDegree norm() const;
     vxDegree signedNorm() const;
-
-    constexpr vxDegree operator-() const { return vxDegree(-v_); }
-    constexpr vxDegree& operator+=(vxDegree o) {
-        v_ += o.v_;
-        return *this;
-    }
-    constexpr vxDegree& operator-=(vxDegree o) {
-        v_ -= o.v_;
-        return *this;
-    }
-    constexpr vxDegree& operator*=(double s) {
-        v_ *= s;
-        return *this;
-    }
-    constexpr vxDegree& operator/=(double s) {
-        v_ /= s;
-        return *this;
-    }
-    friend constexpr vxDegree operator+(vxDegree a, vxDegree b) { return vxDegree(a.v_ + b.v_); }
-    friend constexpr vxDegree operator-(vxDegree a, vxDegree b) { return vxDegree(a.v_ - b.v_); }
-    friend constexpr vxDegree operator*(vxDegree a, double s) { return vxDegree(a.v_ * s); }
-    friend constexpr vxDegree operator*(double s, vxDegree a) { return vxDegree(a.v_ * s); }
-    friend constexpr vxDegree operator/(vxDegree a, double s) { return vxDegree(a.v_ / s); }
-    friend constexpr double operator/(vxDegree a, vxDegree b) { return a.v_ / b.v_; }
-    friend constexpr bool operator==(vxDegree a, vxDegree b) { return a.v_ == b.v_; }
-    friend constexpr bool operator<(vxDegree a, vxDegree b) { return a.v_ < b.v_; }
-    friend constexpr bool operator<=(vxDegree a, vxDegree b) { return a.v_ <= b.v_; }
-    friend constexpr bool operator>(vxDegree a, vxDegree b) { return a.v_ > b.v_; }
-    friend constexpr bool operator>=(vxDegree a, vxDegree b) { return a.v_ >= b.v_; }
 
 private:
     friend vxArchive& operator||(vxArchive& ar, vxDegree& a);
