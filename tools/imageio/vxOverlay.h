@@ -7,6 +7,7 @@
 #include "vxVector.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct vxColour {

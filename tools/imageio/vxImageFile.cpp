@@ -1,0 +1,250 @@
+// Image files for the command-line tool: format detection, PGM/PPM reading and writing,
+// and the dispatch to PNG.
+#include "vxImageFile.h"
+
+#include "vx_ImageFormats.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+std::string systemReason() {
+    return std::strerror(errno);
+}
+
+// A name ends with ".png" in any letter case.
+bool namesPng(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string ext = path.substr(path.size() - 4);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".png";
+}
+
+// Opens `path` for writing, runs `body` on it and closes it; any failure removes the
+// partial file, so a failed write never leaves something that looks like an image.
+void writeFile(const std::string& path, const std::function<void(std::FILE*)>& body) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) vf_ImageFileFail(path, "cannot open for writing (" + systemReason() + ")");
+    try {
+        body(f);
+    } catch (...) {
+        std::fclose(f);
+        std::remove(path.c_str());
+        throw;
+    }
+    const bool written = !std::ferror(f);
+    const bool closed = std::fclose(f) == 0;
+    if (!written || !closed) {
+        const std::string reason = systemReason();
+        std::remove(path.c_str());
+        vf_ImageFileFail(path, "cannot write (" + reason + ")");
+    }
+}
+
+void writeBytes(std::FILE* f, const std::string& path, const void* data, size_t size) {
+    if (std::fwrite(data, 1, size, f) != size)
+        vf_ImageFileFail(path, "cannot write (" + systemReason() + ")");
+}
+
+// Reads the header and samples of a PGM (P2, P5) or binary PPM (P6) file.
+class PnmReader {
+public:
+    PnmReader(std::FILE* file, const std::string& path, long fileSize)
+        : f_(file), path_(path), fileSize_(fileSize) {}
+
+    vxPelBuffer<unsigned char> read() {
+        std::fseek(f_, 0, SEEK_SET);
+        const int p = std::getc(f_);
+        const int kind = std::getc(f_);
+        if (p != 'P' || (kind != '2' && kind != '5' && kind != '6'))
+            fail("unsupported PNM variant (only P2, P5 and P6 are read)");
+        const long width = number("width");
+        const long height = number("height");
+        const long maxValue = number("maximum value");
+        if (width < 1 || height < 1)
+            fail("image is empty (" + std::to_string(width) + " x " + std::to_string(height) + ")");
+        if (width > kMaxImageSide || height > kMaxImageSide)
+            fail("image is too large (" + std::to_string(width) + " x " + std::to_string(height) +
+                 ", sides above " + std::to_string(kMaxImageSide) + " are refused)");
+        if (maxValue > 255 && maxValue <= 65535)
+            fail("not an 8-bit image (maximum value " + std::to_string(maxValue) + ")");
+        if (maxValue < 1 || maxValue > 65535) fail("malformed header (bad maximum value)");
+        if (!isSpace(std::getc(f_))) fail("malformed header (no space after maximum value)");
+        maxValue_ = maxValue;
+
+        const int channels = kind == '6' ? 3 : 1;
+        const long samples = width * height * channels;
+        // An ASCII sample takes at least a digit and a separator (the last one no separator).
+        const long needed = kind == '2' ? 2 * samples - 1 : samples;
+        const long position = std::ftell(f_);
+        if (position < 0 || fileSize_ - position < needed)
+            fail("truncated (" + std::to_string(width) + " x " + std::to_string(height) +
+                 " pixels promised)");
+
+        vxPelBuffer<unsigned char> image(width, height);
+        std::vector<unsigned char> row(size_t(width * channels));
+        for (long y = 0; y < height; ++y) {
+            unsigned char* out = image.pointToPel(0, y);
+            if (kind == '2') {
+                for (long x = 0; x < width; ++x)
+                    out[x] = asciiSample();
+            } else {
+                if (std::fread(row.data(), 1, row.size(), f_) != row.size()) fail("truncated");
+                for (unsigned char v : row)
+                    checkSample(v);
+                if (channels == 1)
+                    std::memcpy(out, row.data(), row.size());
+                else
+                    for (long x = 0; x < width; ++x)
+                        out[x] = vf_Luma601(row[3 * x], row[3 * x + 1], row[3 * x + 2]);
+            }
+        }
+        return image;
+    }
+
+private:
+    static bool isSpace(int c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    }
+
+    [[noreturn]] void fail(const std::string& fault) const { vf_ImageFileFail(path_, fault); }
+
+    // Skips white space and '#' comments (each to the end of its line).
+    void skipSpace() {
+        for (;;) {
+            int c = std::getc(f_);
+            if (c == '#')
+                while (c != '\n' && c != '\r' && c != EOF)
+                    c = std::getc(f_);
+            else if (!isSpace(c)) {
+                if (c != EOF) std::ungetc(c, f_);
+                return;
+            }
+        }
+    }
+
+    // A decimal number after optional space and comments; large values are capped (the
+    // callers refuse them) so that a long run of digits cannot overflow.
+    long number(const char* what) {
+        skipSpace();
+        long v = 0;
+        int digits = 0;
+        int c = std::getc(f_);
+        for (; c >= '0' && c <= '9'; c = std::getc(f_), ++digits)
+            v = std::min(v * 10 + (c - '0'), long(INT_MAX));
+        if (c != EOF) std::ungetc(c, f_);
+        if (digits == 0) {
+            if (std::feof(f_)) fail(std::string("truncated (header ends before the ") + what + ")");
+            fail(std::string("malformed header (bad ") + what + ")");
+        }
+        return v;
+    }
+
+    void checkSample(long v) const {
+        if (v > maxValue_)
+            fail("sample " + std::to_string(v) + " above the maximum value " +
+                 std::to_string(maxValue_));
+    }
+
+    unsigned char asciiSample() {
+        const long v = number("sample");
+        checkSample(v);
+        return static_cast<unsigned char>(v);
+    }
+
+    std::FILE* f_;
+    const std::string& path_;
+    long fileSize_;
+    long maxValue_ = 255;
+};
+
+} // namespace
+
+void vf_ImageFileFail(const std::string& path, const std::string& fault) {
+    throw vxImageFileError(path + ": " + fault);
+}
+
+vxPelBuffer<unsigned char> vfReadImageFile(const std::string& path) {
+    File f(std::fopen(path.c_str(), "rb"));
+    if (!f) vf_ImageFileFail(path, "cannot open (" + systemReason() + ")");
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) vf_ImageFileFail(path, "not a regular file");
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) vf_ImageFileFail(path, "cannot read (" + ec.message() + ")");
+    if (size == 0) vf_ImageFileFail(path, "empty file");
+
+    unsigned char magic[8] = {};
+    const size_t got = std::fread(magic, 1, sizeof magic, f.get());
+    static const unsigned char pngMagic[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (got == sizeof magic && std::memcmp(magic, pngMagic, sizeof magic) == 0)
+        return vf_ReadPng(f.get(), path);
+    if (got >= 2 && magic[0] == 'P' && magic[1] >= '1' && magic[1] <= '7')
+        return PnmReader(f.get(), path, long(std::min<std::uintmax_t>(size, LONG_MAX))).read();
+    vf_ImageFileFail(path, "unknown image format (neither PGM, PPM nor PNG)");
+}
+
+void vfWriteImageFile(const std::string& path, const vxPelBuffer_const<unsigned char>& image) {
+    if (!image.isBound()) vf_ImageFileFail(path, "nothing to write (unbound image)");
+    const vxPelRect w = image.window();
+    if (w.width() < 1 || w.height() < 1) vf_ImageFileFail(path, "nothing to write (empty image)");
+    const unsigned char* top = image.pointToPel(w.x(), w.y());
+    if (namesPng(path)) {
+        writeFile(path, [&](std::FILE* f) {
+            vf_WritePng(f, path, top, w.width(), w.height(), image.rowUpdate(), 1);
+        });
+        return;
+    }
+    writeFile(path, [&](std::FILE* f) {
+        const std::string header =
+            "P5\n" + std::to_string(w.width()) + " " + std::to_string(w.height()) + "\n255\n";
+        writeBytes(f, path, header.data(), header.size());
+        for (long y = w.y(); y < w.y() + w.height(); ++y)
+            writeBytes(f, path, image.pointToPel(w.x(), y), size_t(w.width()));
+    });
+}
+
+vxRgbImage vxRgbImage::fromGrey(const vxPelBuffer_const<unsigned char>& image) {
+    if (!image.isBound()) throw vxImageFileError("cannot make a picture of an unbound image");
+    const vxPelRect w = image.window();
+    vxRgbImage picture;
+    picture.width = w.width();
+    picture.height = w.height();
+    picture.rgb.resize(size_t(3 * w.width() * w.height()));
+    unsigned char* out = picture.rgb.data();
+    for (long y = w.y(); y < w.y() + w.height(); ++y) {
+        const unsigned char* in = image.pointToPel(w.x(), y);
+        for (long x = 0; x < w.width(); ++x, out += 3)
+            out[0] = out[1] = out[2] = in[x];
+    }
+    return picture;
+}
+
+void vfWriteRgbImageFile(const std::string& path, const vxRgbImage& picture) {
+    const long w = picture.width, h = picture.height;
+    if (w < 1 || h < 1) vf_ImageFileFail(path, "nothing to write (empty picture)");
+    if (w > LONG_MAX / 3 / h || picture.rgb.size() != size_t(3 * w * h))
+        vf_ImageFileFail(path, "picture holds " + std::to_string(picture.rgb.size()) +
+                                   " bytes, not 3 x " + std::to_string(w) + " x " +
+                                   std::to_string(h));
+    if (namesPng(path)) {
+        writeFile(path,
+                  [&](std::FILE* f) { vf_WritePng(f, path, picture.rgb.data(), w, h, 3 * w, 3); });
+        return;
+    }
+    writeFile(path, [&](std::FILE* f) {
+        const std::string header = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+        writeBytes(f, path, header.data(), header.size());
+        writeBytes(f, path, picture.rgb.data(), picture.rgb.size());
+    });
+}
