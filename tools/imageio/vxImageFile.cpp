@@ -69,9 +69,9 @@ public:
         const int kind = std::getc(f_);
         if (p != 'P' || (kind != '2' && kind != '5' && kind != '6'))
             fail("unsupported PNM variant (only P2, P5 and P6 are read)");
-        const long width = number("width");
-        const long height = number("height");
-        const long maxValue = number("maximum value");
+        const long width = number("header width");
+        const long height = number("header height");
+        const long maxValue = number("header maximum value");
         if (width < 1 || height < 1)
             fail("image is empty (" + std::to_string(width) + " x " + std::to_string(height) + ")");
         if (width > kMaxImageSide || height > kMaxImageSide)
@@ -145,8 +145,9 @@ private:
             v = std::min(v * 10 + (c - '0'), long(INT_MAX));
         if (c != EOF) std::ungetc(c, f_);
         if (digits == 0) {
-            if (std::feof(f_)) fail(std::string("truncated (header ends before the ") + what + ")");
-            fail(std::string("malformed header (bad ") + what + ")");
+            if (std::feof(f_))
+                fail(std::string("truncated (the file ends before the ") + what + ")");
+            fail(std::string("malformed (bad ") + what + ")");
         }
         return v;
     }

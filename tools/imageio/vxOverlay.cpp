@@ -104,24 +104,35 @@ private:
     }
 
     // Cuts the segment to the mask's box widened by the reach (the only part that can
-    // cover a mask pixel); false when nothing is left.
+    // cover a mask pixel); false when nothing is left. Each cut puts the moved end exactly
+    // on the box edge and steps from the end nearer to it, so that a segment reaching far
+    // beyond the picture keeps its position across it.
     bool clip(Point& a, Point& b) const {
         const real lo[2] = {x0_ - reach_, y0_ - reach_}, hi[2] = {x1_ + reach_, y1_ + reach_};
-        const real p0[2] = {a.x, a.y}, d[2] = {b.x - a.x, b.y - a.y};
-        real t0 = 0, t1 = 1;
-        for (int k = 0; k < 2; ++k) {
-            if (d[k] == 0) {
-                if (p0[k] < lo[k] || p0[k] > hi[k]) return false;
-                continue;
+        for (int k = 0; k < 2; ++k)
+            for (int upper = 0; upper < 2; ++upper) {
+                const real edge = upper ? hi[k] : lo[k];
+                const auto inside = [&](const Point& p) {
+                    const real v = k == 0 ? p.x : p.y;
+                    return upper ? v <= edge : v >= edge;
+                };
+                const bool aIn = inside(a), bIn = inside(b);
+                if (!aIn && !bIn) return false;
+                if (aIn && bIn) continue;
+                const Point cut = onEdge(aIn ? a : b, aIn ? b : a, k, edge);
+                (aIn ? b : a) = cut;
             }
-            const real ta = (lo[k] - p0[k]) / d[k], tb = (hi[k] - p0[k]) / d[k];
-            t0 = std::max(t0, std::min(ta, tb));
-            t1 = std::min(t1, std::max(ta, tb));
-        }
-        if (t0 > t1) return false;
-        b = Point{p0[0] + t1 * d[0], p0[1] + t1 * d[1]};
-        a = Point{p0[0] + t0 * d[0], p0[1] + t0 * d[1]};
         return true;
+    }
+
+    // The point where the line through p and q crosses coordinate k = edge.
+    static Point onEdge(const Point& p, const Point& q, int k, real edge) {
+        const real pk = k == 0 ? p.x : p.y, qk = k == 0 ? q.x : q.y;
+        const real po = k == 0 ? p.y : p.x, qo = k == 0 ? q.y : q.x;
+        const real slope = (qo - po) / (qk - pk);
+        const real other = std::fabs(edge - pk) <= std::fabs(edge - qk) ? po + slope * (edge - pk)
+                                                                        : qo + slope * (edge - qk);
+        return k == 0 ? Point{edge, other} : Point{other, edge};
     }
 
     real reach_, halfWidth_;

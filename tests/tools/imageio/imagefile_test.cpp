@@ -1,0 +1,180 @@
+#include "vxImageFile.h"
+#include "vxPelOps.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ImageFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("imageio_test_" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+        return path(name);
+    }
+    std::string read(const std::string& p) const {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // Reading or writing fails with one line that names the file.
+    template <class F>
+    std::string expectFailure(const std::string& p, F f, const std::string& what) {
+        try {
+            f();
+            ADD_FAILURE() << "no error for " << what;
+        } catch (const vxImageFileError& e) {
+            const std::string m = e.what();
+            EXPECT_EQ(m.rfind(p + ": ", 0), 0u) << m;
+            EXPECT_EQ(m.find('\n'), std::string::npos) << m;
+            return m;
+        }
+        return {};
+    }
+
+    fs::path dir_;
+};
+
+vxPelBuffer<unsigned char> gradient(long w, long h) {
+    vxPelBuffer<unsigned char> image(w, h);
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x)
+            *image.pointToPel(x, y) = static_cast<unsigned char>(x * 37 + y * 11);
+    return image;
+}
+
+// PNG chunk checksum, to forge headers that libpng accepts.
+uint32_t crc32(const std::string& bytes) {
+    uint32_t c = 0xffffffffu;
+    for (unsigned char b : bytes) {
+        c ^= b;
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
+    }
+    return ~c;
+}
+
+} // namespace
+
+TEST_F(ImageFile, PgmRoundTripsTheWindowAndReadsAsciiWithComments) {
+    vxPelBuffer<unsigned char> image = gradient(9, 7);
+    image.window(vxPelRect(2, 1, 5, 4), false);
+    vfWriteImageFile(path("a.pgm"), image);
+    const auto back = vfReadImageFile(path("a.pgm"));
+    EXPECT_EQ(back.window(), vxPelRect(0, 0, 5, 4));
+    EXPECT_TRUE(vfPelEqual(back, image));
+
+    // Samples are kept as stored even when the maximum value is below 255.
+    const auto ascii =
+        vfReadImageFile(write("b.pgm", "P2 # c\n3 # w\n2\n#m\n15\n0 1 2\n13\t14 15"));
+    EXPECT_EQ(ascii.window(), vxPelRect(0, 0, 3, 2));
+    EXPECT_EQ(*ascii.pointToPel(1, 0), 1);
+    EXPECT_EQ(*ascii.pointToPel(2, 1), 15);
+}
+
+TEST_F(ImageFile, PngRoundTripsGrey) {
+    if (!vfImageFilesHavePng()) {
+        expectFailure(
+            path("a.png"), [&] { vfWriteImageFile(path("a.png"), gradient(3, 3)); }, "png");
+        GTEST_SKIP() << "built without PNG";
+    }
+    vxPelBuffer<unsigned char> image = gradient(40, 30);
+    image.window(vxPelRect(3, 2, 31, 17), false);
+    vfWriteImageFile(path("a.PNG"), image);
+    EXPECT_EQ(read(path("a.PNG")).substr(1, 3), "PNG");
+    EXPECT_TRUE(vfPelEqual(vfReadImageFile(path("a.PNG")), image));
+}
+
+TEST_F(ImageFile, ColourReadsAsRec601Grey) {
+    vxRgbImage picture;
+    picture.width = 2;
+    picture.height = 2;
+    picture.rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30};
+    const unsigned char expected[4] = {76, 150, 29, 18};
+    for (const char* name : {"c.ppm", "c.png"}) {
+        if (!vfImageFilesHavePng() && std::string(name) == "c.png") continue;
+        vfWriteRgbImageFile(path(name), picture);
+        const auto grey = vfReadImageFile(path(name));
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(*grey.pointToPel(k % 2, k / 2), expected[k]) << name;
+    }
+    const auto fromGrey = vxRgbImage::fromGrey(gradient(4, 3));
+    EXPECT_EQ(fromGrey.rgb.size(), 36u);
+    EXPECT_EQ(fromGrey.rgb[3 * 5 + 2], *gradient(4, 3).pointToPel(1, 1));
+}
+
+TEST_F(ImageFile, BadFilesThrowOneLineNamingTheFile) {
+    std::vector<std::pair<std::string, std::string>> bad = {
+        {"empty", ""},
+        {"magic", "GIF89a......"},
+        {"plain bitmap", "P1\n1 1\n1\n"},
+        {"truncated", "P5\n4 2\n255\n1234567"},
+        {"sixteen bit", "P5\n2 1\n65535\n\x01\x02\x03\x04"},
+        {"zero width", "P5\n0 3\n255\n"},
+        {"too wide", "P5\n16385 1\n255\n"},
+        {"huge and short", "P6\n16384 16384\n255\nxyz"},
+        {"digit run", "P5\n99999999999999999999999 1\n255\n"},
+        {"ascii too big", "P2\n2 1\n255\n1 256"},
+        {"ascii short", "P2\n2 1\n255\n1  "},
+        {"ascii junk", "P2\n2 1\n255\n1 x "},
+        {"header cut", "P5\n3"},
+        {"sample above max", "P5\n2 1\n100\n\x05\xff"},
+    };
+    if (vfImageFilesHavePng()) {
+        vfWriteImageFile(path("ok.png"), gradient(64, 64));
+        const std::string png = read(path("ok.png"));
+        bad.emplace_back("png cut", png.substr(0, png.size() / 2));
+        bad.emplace_back("png signature only", png.substr(0, 8));
+        // The same file claiming 16-bit samples (IHDR data starts at byte 16).
+        std::string deep = png;
+        deep[24] = 16;
+        const uint32_t crc = crc32(deep.substr(12, 17));
+        for (int k = 0; k < 4; ++k)
+            deep[29 + k] = char(crc >> (24 - 8 * k));
+        bad.emplace_back("png sixteen bit", deep);
+    }
+    for (const auto& [name, bytes] : bad) {
+        const std::string p = write(name, bytes);
+        const std::string m = expectFailure(
+            p, [&] { vfReadImageFile(p); }, name);
+        if (name.find("sixteen") != std::string::npos) {
+            EXPECT_NE(m.find("not an 8-bit image"), std::string::npos) << m;
+        }
+    }
+    for (const auto& missing : {path("none.pgm"), dir_.string()})
+        expectFailure(
+            missing, [&] { vfReadImageFile(missing); }, missing);
+}
+
+TEST_F(ImageFile, BadWritesThrowAndLeaveNoFile) {
+    const std::string p = path("out.pgm");
+    expectFailure(
+        p, [&] { vfWriteImageFile(p, vxPelBuffer<unsigned char>()); }, "unbound");
+    vxPelBuffer<unsigned char> empty = gradient(3, 3);
+    empty.window(vxPelRect(1, 1, 0, 2), false);
+    expectFailure(
+        p, [&] { vfWriteImageFile(p, empty); }, "empty window");
+    vxRgbImage wrong;
+    wrong.width = 2;
+    wrong.height = 2;
+    wrong.rgb.resize(11);
+    expectFailure(
+        p, [&] { vfWriteRgbImageFile(p, wrong); }, "short picture");
+    const std::string nowhere = path("no/such/dir.pgm");
+    expectFailure(
+        nowhere, [&] { vfWriteImageFile(nowhere, gradient(2, 2)); }, "no folder");
+    EXPECT_FALSE(fs::exists(p));
+}
