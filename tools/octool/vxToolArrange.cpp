@@ -1,0 +1,101 @@
+// `octool arrange`: finds a target string in an image with a stored alphabet and
+// reports the positions as a table or JSON, optionally drawing an overlay picture.
+#include "vxImageFile.h"
+#include "vxOCArrange.h"
+#include "vxToolAlphabetFile.h"
+#include "vxToolArgs.h"
+#include "vxToolCommands.h"
+#include "vxToolOverlay.h"
+#include "vxToolParams.h"
+
+#include <chrono>
+#include <iostream>
+
+namespace {
+
+const char* const kUsage =
+    "usage: octool arrange --alphabet ALPHABET.oca --image IMAGE --target TEXT\n"
+    "                      [--mask MASK] [--set NAME=VALUE ...] [--json] [--overlay OUT]\n"
+    "\n"
+    "Finds the characters of TEXT, in reading order, in IMAGE. Each character of TEXT\n"
+    "(a Unicode character) stands for the alphabet's model of that name.\n"
+    "\n"
+    "options:\n"
+    "  --alphabet FILE    an alphabet stored by octool teach (compiled here if need be)\n"
+    "  --image FILE       the 8-bit run-time image (PGM, or PNG when built with libpng;\n"
+    "                     colour is turned to grey)\n"
+    "  --target TEXT      the expected string\n"
+    "  --mask FILE        search only where this image (the size of IMAGE) is 128 or more\n"
+    "  --set NAME=VALUE   sets one arrange parameter; may be repeated (names below)\n"
+    "  --json             print one JSON object instead of the table: isFound,\n"
+    "                     isSearchTruncated, timeMs, positions (index, key, name, status\n"
+    "                     matched|inferred|unknown, score, x, y = the character's origin\n"
+    "                     in client coordinates, angleDeg, scale, cellCenter = the centre\n"
+    "                     of the model's image area under the pose, line) and lines\n"
+    "                     (name, positions, kind straight|circular)\n"
+    "  --overlay FILE     write a colour picture (PNG by the .png extension when\n"
+    "                     available, else PPM): cells outlined green (matched) or orange\n"
+    "                     (inferred) with a tick toward the character's top, fitted lines\n"
+    "                     in blue, the target character beside each cell\n"
+    "\n"
+    "Coordinates: pixel (i, j) covers [i, i+1) x [j, j+1), y down; angles in degrees,\n"
+    "positive clockwise on screen. Models' origins are the centres of their taught\n"
+    "rectangles, so x, y and cellCenter coincide for alphabets taught by octool.\n"
+    "\n"
+    "parameters for --set (angles in degrees, or radians with the suffix rad):\n";
+
+vxPelBuffer<unsigned char> readImage(const std::string& path) {
+    try {
+        return vfReadImageFile(path);
+    } catch (const std::exception& e) {
+        throw vxToolError(e.what());
+    }
+}
+
+} // namespace
+
+vxToolReport vfToolArrange(const vxPelBuffer_const<unsigned char>& image,
+                           const vxPelBuffer_const<unsigned char>& mask, vxOCAlphabet& alphabet,
+                           const std::vector<long>& targetKeys, const vxOCArrangeParams& params) {
+    if (!alphabet.isCompiled()) alphabet.compile();
+    vxOCArrangeResults results;
+    const auto start = std::chrono::steady_clock::now();
+    vfOCArrange_(image, mask, alphabet, targetKeys, params, results, nullptr, 0);
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return vfToolMakeReport(results, alphabet, targetKeys, params, ms);
+}
+
+int vfToolArrangeCommand(int argc, char** argv, int first) {
+    const vxToolArgs args(
+        argc, argv, first,
+        {{"alphabet", "image", "target", "mask", "set", "overlay"}, {"json"}, {"set"}, 0});
+    if (args.has("help")) {
+        std::cout << kUsage << vfToolParamsHelp();
+        return 0;
+    }
+    // Cheap checks first, so that a typing error does not wait for the files.
+    vxOCArrangeParams params;
+    for (const std::string& assignment : args.values("set"))
+        vfToolSetParam(params, assignment);
+    const std::string target = args.value("target");
+    const std::string imagePath = args.value("image");
+    vxOCAlphabet alphabet = vfToolLoadAlphabet(args.value("alphabet"));
+    const std::vector<long> keys = vfToolTargetKeys(alphabet, target);
+
+    const vxPelBuffer<unsigned char> image = readImage(imagePath);
+    vxPelBuffer<unsigned char> mask;
+    if (args.has("mask")) {
+        mask = readImage(args.value("mask"));
+        if (mask.width() != image.width() || mask.height() != image.height())
+            throw vxToolError(args.value("mask") + ": the mask is not the size of the image");
+    }
+
+    const vxToolReport report = vfToolArrange(image, mask, alphabet, keys, params);
+    if (args.has("json"))
+        vfToolPrintJson(std::cout, report);
+    else
+        vfToolPrintTable(std::cout, report);
+    if (args.has("overlay")) vfToolWriteOverlay(args.value("overlay"), image, report);
+    return 0;
+}

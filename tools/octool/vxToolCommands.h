@@ -1,0 +1,30 @@
+// The octool subcommands. Each takes the arguments after its name, writes its output
+// to stdout and returns the exit code; faults are thrown (vxToolError and the module's
+// exceptions) for main to report.
+#pragma once
+
+#include "vxOCAlphabet.h"
+#include "vxOCArrangeParams.h"
+#include "vxPelBuffer.h"
+#include "vxToolReport.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+int vfToolTeachCommand(int argc, char** argv, int first);
+int vfToolCompileCommand(int argc, char** argv, int first);
+int vfToolArrangeCommand(int argc, char** argv, int first);
+int vfToolRenderCommand(int argc, char** argv, int first);
+int vfToolDemoCommand(int argc, char** argv, int first);
+
+// The alphabet of the manifest at `manifestPath` (see vxToolManifest.h), named after
+// the manifest's folder, compiled when `compile` is true. Reports what it did to `log`.
+vxOCAlphabet vfToolTeach(const std::string& manifestPath, double threshold, bool compile,
+                         std::ostream& log);
+
+// Arranges `targetKeys` in `image` (within `mask` when bound), compiling an
+// uncompiled alphabet first, and returns the report with the arrange time.
+vxToolReport vfToolArrange(const vxPelBuffer_const<unsigned char>& image,
+                           const vxPelBuffer_const<unsigned char>& mask, vxOCAlphabet& alphabet,
+                           const std::vector<long>& targetKeys, const vxOCArrangeParams& params);
