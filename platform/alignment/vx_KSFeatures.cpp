@@ -13,10 +13,36 @@ bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, dou
     const int half = std::min(static_cast<int>((reach + kSpan) / kStep), kMaxSamples / 2 - 1);
     const int inner = static_cast<int>(reach / kStep);
     float f[kMaxSamples];
-    for (int i = -half; i <= half; ++i) {
-        float sx, sy;
-        g.at(px + i * kStep * ux, py + i * kStep * uy, &sx, &sy);
-        f[i + half] = static_cast<float>(sx * ux + sy * uy);
+    // Sample positions relative to pixel centres; the first is at -half steps.
+    const double x0 = px - 0.5 - half * kStep * ux, y0 = py - 0.5 - half * kStep * uy;
+    const double x1 = px - 0.5 + half * kStep * ux, y1 = py - 0.5 + half * kStep * uy;
+    constexpr double kMargin = 1e-3; // keeps rounding in the steps off the last pixel
+    if (std::min(x0, x1) >= kMargin && std::min(y0, y1) >= kMargin &&
+        std::max(x0, x1) < g.w - 1 - kMargin && std::max(y0, y1) < g.h - 1 - kMargin) {
+        // The whole probe lies inside: bilinear samples without bounds checks.
+        const float* gx = g.gx.data();
+        const float* gy = g.gy.data();
+        const long w = g.w;
+        const float fux = static_cast<float>(ux), fuy = static_cast<float>(uy);
+        for (int k = 0; k <= 2 * half; ++k) {
+            const double u = x0 + k * kStep * ux, v = y0 + k * kStep * uy;
+            const long i = static_cast<long>(u), j = static_cast<long>(v);
+            const float a = static_cast<float>(u - i), b = static_cast<float>(v - j);
+            const long at = j * w + i;
+            const float* px0 = gx + at;
+            const float* py0 = gy + at;
+            const float topX = px0[0] + a * (px0[1] - px0[0]);
+            const float bottomX = px0[w] + a * (px0[w + 1] - px0[w]);
+            const float topY = py0[0] + a * (py0[1] - py0[0]);
+            const float bottomY = py0[w] + a * (py0[w + 1] - py0[w]);
+            f[k] = fux * (topX + b * (bottomX - topX)) + fuy * (topY + b * (bottomY - topY));
+        }
+    } else {
+        for (int i = -half; i <= half; ++i) {
+            float sx, sy;
+            g.at(px + i * kStep * ux, py + i * kStep * uy, &sx, &sy);
+            f[i + half] = static_cast<float>(sx * ux + sy * uy);
+        }
     }
     int best = 0;
     float peak = -1.0f;

@@ -199,10 +199,11 @@ struct Frame {
 
 // One Gauss-Newton step on the first n features, looking for edges within `reach`.
 // Returns how far the pattern moved (pixels at its rim), or -1 when the step could not
-// be solved.
+// be solved. When `near` is not null it receives the number of features that found an
+// edge within a pixel before the step.
 double lsqStep(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
                const vx_KSPlane* care, double contrast, bool freeAngle, bool freeScale,
-               double reach, Frame& f) {
+               double reach, Frame& f, long* near = nullptr) {
     const int nParams = 2 + (freeAngle ? 1 : 0) + (freeScale ? 1 : 0);
     const double c = std::cos(f.angle), s = std::sin(f.angle);
     double a[4][4] = {}, b[4] = {};
@@ -215,6 +216,7 @@ double lsqStep(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
         if (!isCare(care, qx, qy)) continue;
         double d, strength;
         if (!vf_KSProbeEdge(g, qx, qy, mx, my, reach, contrast, &d, &strength)) continue;
+        if (near && std::fabs(d) <= 1.0) ++*near;
         // Moving q by dq changes its distance to the edge line by m . dq, which should
         // equal d. Columns: x, y, angle, log scale.
         double j[4];
@@ -260,7 +262,7 @@ double scoreFrame(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g
         ++count;
         float gx, gy;
         g.at(qx, qy, &gx, &gy);
-        const double mag = std::hypot(gx, gy);
+        const double mag = std::sqrt(double(gx) * gx + double(gy) * gy);
         if (mag >= contrast && mag > 0.0) sum += std::max(0.0, (mx * gx + my * gy) / mag);
         double d, strength;
         if (found && vf_KSProbeEdge(g, qx, qy, mx, my, 1.0, contrast, &d, &strength) &&
@@ -291,13 +293,23 @@ vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
         out.abandoned = true;
         out.score = early;
     } else {
+        // A step that moved the pattern by less than 0.01 pixel probed where it ends, so
+        // its count of features near an edge is the coverage and needs no probing again.
+        long found = -1;
         for (int i = 0; i < 4; ++i) {
             vxAttention::check();
-            const double moved = lsqStep(level, n, g, care, contrast, freeAngle, freeScale, 1.0, f);
-            if (moved < 0.01) break;
+            long near = 0;
+            const double moved =
+                lsqStep(level, n, g, care, contrast, freeAngle, freeScale, 1.0, f, &near);
+            if (moved < 0.0) break;
+            if (moved < 0.01) {
+                found = near;
+                break;
+            }
         }
-        long found = 0;
-        out.score = scoreFrame(level, n, g, care, contrast, f, &found);
+        const bool probe = found < 0;
+        if (probe) found = 0;
+        out.score = scoreFrame(level, n, g, care, contrast, f, probe ? &found : nullptr);
         long count = 0;
         const double c = std::cos(f.angle), s = std::sin(f.angle);
         for (const vx_KSFeature& p : level.features)
