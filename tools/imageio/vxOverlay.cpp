@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <new>
 #include <numbers>
 
 namespace {
@@ -25,7 +28,9 @@ bool isFinitePoint(const vxVector<2>& p) {
 
 // How much of every picture pixel one primitive covers (0..255). Overlapping strokes of
 // the primitive take the larger coverage, so joints and crossings are not painted twice.
-// The mask spans only the primitive's bounding box clipped to the picture.
+// The mask spans the primitive's bounding box clipped to the picture; it is allocated
+// zeroed by the system (pages never touched cost nothing) and painting visits only the
+// columns each row's strokes reached.
 class CoverageMask {
 public:
     // `lo`..`hi` bound every stroke centre line; `halfWidth` is the strokes' half width.
@@ -35,10 +40,14 @@ public:
         y0_ = clampToSide(std::floor(lo.y - reach_), picture.height);
         x1_ = clampToSide(std::ceil(hi.x + reach_), picture.width);
         y1_ = clampToSide(std::ceil(hi.y + reach_), picture.height);
-        if (x0_ < x1_ && y0_ < y1_) cover_.assign(size_t((x1_ - x0_) * (y1_ - y0_)), 0);
+        if (x0_ >= x1_ || y0_ >= y1_) return;
+        cover_.reset(
+            static_cast<unsigned char*>(std::calloc(size_t((x1_ - x0_) * (y1_ - y0_)), 1)));
+        if (!cover_) throw std::bad_alloc();
+        touched_.assign(size_t(y1_ - y0_), {x1_, x0_});
     }
 
-    bool empty() const { return cover_.empty(); }
+    bool empty() const { return !cover_; }
 
     // Adds a straight stroke from a to b with round caps.
     void segment(Point a, Point b) {
@@ -62,12 +71,16 @@ public:
             const long colLo = std::max(x0_, toIndex(std::ceil(std::min(xa, xb) - reach_ - 0.5L)));
             const long colHi =
                 std::min(x1_ - 1, toIndex(std::floor(std::max(xa, xb) + reach_ - 0.5L)));
-            unsigned char* row = cover_.data() + (j - y0_) * (x1_ - x0_) - x0_;
+            if (colLo > colHi) continue;
+            auto& [touchedLo, touchedHi] = touched_[size_t(j - y0_)];
+            touchedLo = std::min(touchedLo, colLo);
+            touchedHi = std::max(touchedHi, colHi + 1);
+            unsigned char* row = cover_.get() + (j - y0_) * (x1_ - x0_) - x0_;
             for (long i = colLo; i <= colHi; ++i) {
                 const real d = distance(Point{i + 0.5L, yc}, a, b);
                 // The overlap of the pixel's unit span across the stroke with the stroke.
                 const real c = std::min(d + 0.5L, halfWidth_) - std::max(d - 0.5L, -halfWidth_);
-                const int v = int(std::lround(std::clamp(c, real(0), real(1)) * 255));
+                const int v = int(std::clamp(c, real(0), real(1)) * 255 + 0.5L);
                 row[i] = static_cast<unsigned char>(std::max<int>(row[i], v));
             }
         }
@@ -78,8 +91,9 @@ public:
         if (empty()) return;
         const unsigned char target[3] = {colour.r, colour.g, colour.b};
         for (long j = y0_; j < y1_; ++j)
-            for (long i = x0_; i < x1_; ++i) {
-                const int c = cover_[size_t((j - y0_) * (x1_ - x0_) + (i - x0_))];
+            for (long i = touched_[size_t(j - y0_)].first; i < touched_[size_t(j - y0_)].second;
+                 ++i) {
+                const int c = cover_.get()[(j - y0_) * (x1_ - x0_) + (i - x0_)];
                 if (c == 0) continue;
                 unsigned char* p = &picture.rgb[size_t(3 * (j * picture.width + i))];
                 for (int k = 0; k < 3; ++k)
@@ -100,7 +114,8 @@ private:
         const real len2 = dx * dx + dy * dy;
         real t = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0;
         t = std::clamp(t, real(0), real(1));
-        return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+        const real ex = p.x - (a.x + t * dx), ey = p.y - (a.y + t * dy);
+        return std::sqrt(ex * ex + ey * ey); // cannot overflow in extended precision
     }
 
     // Cuts the segment to the mask's box widened by the reach (the only part that can
@@ -137,7 +152,11 @@ private:
 
     real reach_, halfWidth_;
     long x0_ = 0, y0_ = 0, x1_ = 0, y1_ = 0;
-    std::vector<unsigned char> cover_;
+    struct Free {
+        void operator()(unsigned char* p) const { std::free(p); }
+    };
+    std::unique_ptr<unsigned char, Free> cover_;
+    std::vector<std::pair<long, long>> touched_; // per row: columns [first, second) reached
 };
 
 Point point(const vxVector<2>& v) {

@@ -1,6 +1,9 @@
 // Drawing annotations over a picture in image coordinates (pixel (i, j) covers
 // [i, i+1) x [j, j+1), y down), for the command-line tool's overlay pictures. Lines
 // are anti-aliased and clipped to the picture; nothing drawn outside it is an error.
+// NaN or infinite coordinates, a width that is not positive or a negative radius draw
+// nothing; the work is bounded by the picture's size whatever the coordinates. Drawing
+// throws vxImageFileError when the picture's pixels do not match its size.
 #pragma once
 
 #include "vxImageFile.h"
@@ -28,7 +31,8 @@ public:
     void arc(const vxVector<2>& centre, double radius, double start, double sweep,
              vxColour colour, double width = 1.0);
     // Text whose first character's cell has its upper-left corner at `at`, capitals
-    // `height` pixels tall, upright. Characters without a glyph are drawn as a box.
+    // `height` pixels tall, upright. Small letters are drawn as capitals, characters
+    // without a glyph as a box.
     void text(const std::string& text, const vxVector<2>& at, double height, vxColour colour);
 
     const vxRgbImage& picture() const { return picture_; }
