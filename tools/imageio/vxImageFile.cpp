@@ -69,6 +69,9 @@ public:
         const int kind = std::getc(f_);
         if (p != 'P' || (kind != '2' && kind != '5' && kind != '6'))
             fail("unsupported PNM variant (only P2, P5 and P6 are read)");
+        const int next = std::getc(f_);
+        if (!isSpace(next) && next != '#') fail("malformed header (no space after the magic)");
+        std::ungetc(next, f_);
         const long width = number("header width");
         const long height = number("header height");
         const long maxValue = number("header maximum value");

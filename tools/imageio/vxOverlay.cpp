@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -103,11 +104,14 @@ public:
     }
 
 private:
-    static long clampToSide(real v, long side) { return long(std::clamp(v, real(0), real(side))); }
-    // Row and column bounds from the clipped geometry are finite and small.
-    long toIndex(real v) const {
-        return long(std::clamp(v, real(-1), real(1) + std::max(x1_, y1_)));
+    // Converts a bound to an index within [lo, hi]; NaN (possible only where long double
+    // has no more range than double) gives lo, which leaves the loops it bounds empty or short.
+    static long toRange(real v, long lo, long hi) {
+        if (!(v > lo)) return lo;
+        return v < hi ? long(v) : hi;
     }
+    static long clampToSide(real v, long side) { return toRange(v, 0, side); }
+    long toIndex(real v) const { return toRange(v, -1, 1 + std::max(x1_, y1_)); }
 
     static real distance(Point p, Point a, Point b) {
         const real dx = b.x - a.x, dy = b.y - a.y;
@@ -213,8 +217,9 @@ bool usableWidth(double width) {
 }
 
 void checkPicture(const vxRgbImage& picture) {
-    if (picture.width < 0 || picture.height < 0 ||
-        picture.rgb.size() != size_t(3 * picture.width * picture.height))
+    const long w = picture.width, h = picture.height;
+    if (w < 0 || h < 0 || (w > 0 && h > LONG_MAX / 3 / w) ||
+        picture.rgb.size() != size_t(3 * w * h))
         throw vxImageFileError("overlay picture's pixels do not match its size");
 }
 
