@@ -165,6 +165,33 @@ TEST(AlignRun, DontCarePixelsCountNeitherForNorAgainst) {
     EXPECT_LT((centreOf(p, masked[0]) - img.truth[0].center).length(), 0.1);
 }
 
+// Runs reuse the run image's pyramid while its pixels and mask stay the same; pixels
+// or a mask changed in place between runs must be seen.
+TEST(AlignRun, ImagesAndMasksChangedInPlaceBetweenRunsAreSeen) {
+    const vxKSAlignPattern p = taught('8');
+    const vxTestImage first = vfRenderTestImage(vxTestScene(), {at('8', 200.0, 200.0)});
+    const vxTestImage second = vfRenderTestImage(vxTestScene(), {at('8', 420.0, 310.0, 30.0)});
+    vxPelBuffer<unsigned char> image = vfPelCopy(first.image);
+    vxKSAlignResultSet results;
+    p.run(image, fullSearch(), results);
+    ASSERT_EQ(results.numResults(), 1);
+    EXPECT_LT((centreOf(p, results[0]) - first.truth[0].center).length(), 0.1);
+
+    vfPelCopy(second.image, image);
+    p.run(image, fullSearch(), results);
+    ASSERT_EQ(results.numResults(), 1);
+    EXPECT_LT((centreOf(p, results[0]) - second.truth[0].center).length(), 0.1);
+
+    vxPelBuffer<unsigned char> mask(640, 480);
+    vfPelSet(mask, 0);
+    p.run(image, mask, fullSearch(), results);
+    EXPECT_EQ(results.numResults(), 0);
+    vfPelSet(mask, 255);
+    p.run(image, mask, fullSearch(), results);
+    ASSERT_EQ(results.numResults(), 1);
+    EXPECT_GT(results[0].score(), 0.97);
+}
+
 TEST(AlignRun, HeldDegreesOfFreedomStayAtTheirNominalValues) {
     const vxKSAlignPattern p = taught('4');
     const vxTestImage img = vfRenderTestImage(vxTestScene(), {at('4', 200.4, 150.7, 180.0, 1.05)});
