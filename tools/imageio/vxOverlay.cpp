@@ -275,8 +275,13 @@ void vxOverlay::text(const std::string& text, const vxVector<2>& at, double heig
     const real h = height;
     const real width = std::max<real>(1, font.defaultStrokeWidth() * h);
     const real advance = vxTestFont::cellWidth * h;
+    long cell = -1;
     for (size_t k = 0; k < text.size(); ++k) {
-        const real cx = at.x() + (k + 0.5L) * advance, cy = at.y() + vxTestFont::cellHeight / 2 * h;
+        // UTF-8 continuation bytes belong to the character before them: one cell each.
+        if ((static_cast<unsigned char>(text[k]) & 0xc0) == 0x80 && cell >= 0) continue;
+        ++cell;
+        const real cx = at.x() + (cell + 0.5L) * advance,
+                   cy = at.y() + vxTestFont::cellHeight / 2 * h;
         if (cx - advance / 2 - width > picture_.width) break; // the rest lies right of it
         const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[k])));
         std::vector<std::vector<Point>> strokes;

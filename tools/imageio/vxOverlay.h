@@ -31,8 +31,8 @@ public:
     void arc(const vxVector<2>& centre, double radius, double start, double sweep,
              vxColour colour, double width = 1.0);
     // Text whose first character's cell has its upper-left corner at `at`, capitals
-    // `height` pixels tall, upright. Small letters are drawn as capitals, characters
-    // without a glyph as a box.
+    // `height` pixels tall, upright, one cell (0.8 `height` wide) per UTF-8 character.
+    // Small letters are drawn as capitals, characters without a glyph as a box.
     void text(const std::string& text, const vxVector<2>& at, double height, vxColour colour);
 
     const vxRgbImage& picture() const { return picture_; }

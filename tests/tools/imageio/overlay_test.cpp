@@ -58,7 +58,7 @@ TEST(Overlay, LineColoursItsPixelsAndNothingElse) {
 TEST(Overlay, ShapesAndTextStayWhereTheyBelong) {
     vxOverlay square = blank();
     square.polygon({{4, 4}, {14, 4}, {14, 14}, {4, 14}}, kRed, 2);
-    EXPECT_EQ(red(square, 4, 4), 255); // a joint is painted once, not darker or lighter
+    EXPECT_EQ(red(square, 3, 3), 202); // 0.79 covered at the outer corner, painted once
     EXPECT_EQ(red(square, 9, 9), 0);   // the inside is left alone
     EXPECT_EQ(red(square, 20, 9), 0);
 
@@ -70,10 +70,11 @@ TEST(Overlay, ShapesAndTextStayWhereTheyBelong) {
     vxOverlay upper = blank(60, 40), lower = blank(60, 40), unknown = blank(60, 40);
     upper.text("AZ", vxVector<2>(5, 3), 20, kRed);
     lower.text("az", vxVector<2>(5, 3), 20, kRed);
-    unknown.text("@", vxVector<2>(5, 3), 20, kRed);
+    unknown.text("@\xc3\xa9", vxVector<2>(5, 3), 20, kRed); // '@' and a two-byte letter
     EXPECT_EQ(upper.picture().rgb, lower.picture().rgb);
     EXPECT_GT(paintedCount(upper), 40);
     EXPECT_GT(paintedCount(unknown), 40);
+    EXPECT_EQ(red(unknown, 39, 15), 0); // no third box, whose left edge this would be
     // Two cells of 16 x 28 pixels from (5, 3); capitals span rows 7 to 27 (plus the stroke).
     for (long y = 0; y < 40; ++y)
         for (long x = 0; x < 60; ++x)
