@@ -27,6 +27,9 @@ bool vf_IsClientFlipped(const vxPelBuffer_const<unsigned char>& image);
 // maxUnmatchedChars (not checked when `isFinal`); a last decided position whose
 // instance an earlier position of the same key already took; more than maxLines lines
 // (lines of one unmatched position not counted); and a line that neither fit accepts.
+// With circular lines allowed, the last line of an incomplete candidate is not held
+// to the straight reading direction while it has two matched characters (it may still
+// become an arc, whose sense counts from its third character on).
 // `isFinal` also records the per-position and per-line details, complete even when
 // only the fits reject the candidate (a line no fit accepts is detailed from a straight
 // fit free of the line type and text direction, where the characters follow one another

@@ -47,9 +47,11 @@ struct FitJudgement {
     }
 };
 
-bool fitStraight(const LineInput& in, const vxOCArrangeParams& params, FitJudgement& fit) {
+// `checkDirection` false spares the line the reading direction (see its caller).
+bool fitStraight(const LineInput& in, const vxOCArrangeParams& params, bool checkDirection,
+                 FitJudgement& fit) {
     if (!vf_FitArrangementLine(in.points, fit.line, fit.along)) return false;
-    if (params.isTextDirectionSpecified() &&
+    if (checkDirection && params.isTextDirectionSpecified() &&
         fit.line.direction().dot(vxVector<2>::polar(1.0, params.straightTextDirection())) < 0.0)
         return false;
     fit.isCircular = false;
@@ -162,7 +164,7 @@ void judge(const LineInput& in, const std::vector<vx_ArrangePositionInfo>& posit
 } // namespace
 
 bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const vxOCAlphabet&,
-                                    const std::vector<long>&,
+                                    const std::vector<long>& targetKeys,
                                     const std::vector<vx_ArrangePositionInfo>& positionInfo,
                                     const std::vector<std::vector<vx_Pose>>& candidatePoses,
                                     const std::vector<std::vector<double>>&,
@@ -175,6 +177,7 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
     const bool straightAllowed =
         !(params.lineType() == vxOCArrangeDefs::eCircular && candidate.numDecided() >= 3);
     const bool circularAllowed = params.lineType() != vxOCArrangeDefs::eStraight;
+    const bool isIncomplete = candidate.numDecided() < static_cast<int>(targetKeys.size());
 
     if (isFinal) {
         // Positions without a fitted line keep what they have: a lone character its own
@@ -244,7 +247,15 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
             if (isFinal) cost.positions[i].scaleDeviation = deviation;
         }
 
-        const bool hasStraight = straightAllowed && fitStraight(in, params, straight);
+        // Two characters that may still grow into an arc (the last line of an incomplete
+        // candidate) are not held to the straight reading direction: the first chord of
+        // an arc may point any way, and the arc's sense is checked from its third
+        // character on. Refusing them would prune every arc the complete evaluation
+        // accepts. The search re-evaluates such a line once a new line closes it.
+        const bool mayBecomeArc =
+            circularAllowed && isIncomplete && m == 2 && line + 1 == candidate.numLines();
+        const bool hasStraight =
+            straightAllowed && fitStraight(in, params, !mayBecomeArc, straight);
         const bool hasCircular =
             circularAllowed && m >= 3 && fitCircular(in, params, isClientFlipped, circular);
         if (!hasStraight && !hasCircular) {

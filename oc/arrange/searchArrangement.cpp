@@ -84,17 +84,34 @@ bool vf_SearchArrangement(const vxPelBuffer_const<unsigned char>& image,
     double foundCost = 0.0;
     const std::size_t maxCandidates = static_cast<std::size_t>(std::max(params.maxCandidates(), 0));
 
+    // Whether the last line of `parent` has exactly two matched characters. With a
+    // specified text direction and circular lines allowed, the evaluation spares such a
+    // line the straight reading direction while it may still grow into an arc.
+    const bool sparesShortLines =
+        params.isTextDirectionSpecified() && params.lineType() != vxOCArrangeDefs::eStraight;
+    const auto endsWithTwoCharacters = [](const vx_ArrangeCandidate& parent) {
+        const int last = parent.numLines() - 1;
+        int matched = 0;
+        for (int i = parent.lineBegin(last); i < parent.lineEnd(last) && matched <= 2; ++i)
+            matched += parent.isMatched(i) ? 1 : 0;
+        return matched == 2;
+    };
+
     vx_ArrangeCost cost;
     Waiting current, next;
     // Evaluates the current candidate extended by one position and queues it when
-    // feasible; the longest candidate seen, cheapest among equals, is kept. Once three
-    // positions are decided, circular-only lines of two characters fail, so a new line
-    // then changes the geometry of the earlier ones.
+    // feasible; the longest candidate seen, cheapest among equals, is kept. A new line
+    // changes the geometry of the earlier ones in two cases: once three positions are
+    // decided, circular-only lines of two characters fail; and a spared two-character
+    // line is held to the reading direction once the new line closes it.
     const auto tryExtension = [&](int choice, bool newLine) {
         next.candidate = current.candidate;
         next.candidate.extend(choice, newLine);
-        const bool keepsGeometry = newLine && !(params.lineType() == vxOCArrangeDefs::eCircular &&
-                                                next.candidate.numDecided() == 3);
+        const bool keepsGeometry = newLine &&
+                                   !(params.lineType() == vxOCArrangeDefs::eCircular &&
+                                     next.candidate.numDecided() == 3) &&
+                                   !(sparesShortLines && current.candidate.numLines() > 0 &&
+                                     endsWithTwoCharacters(current.candidate));
         bool feasible;
         if (keepsGeometry) {
             feasible = vf_EvaluateArrangementCounts(next.candidate, targetKeys, positionInfo,

@@ -308,9 +308,9 @@ TEST_F(ArrangeE2E, ArcReadInAMirroredClientFrame) {
 }
 
 // The sense setting speaks of the screen, so in a mirrored client frame the clockwise
-// arc is still accepted. Disabled: the arrangement search returns twelve lone lines
-// here although the one-line arc evaluates as feasible and cheap.
-TEST_F(ArrangeE2E, DISABLED_MirroredFrameKeepsTheOnScreenSense) {
+// arc is still accepted, although there its first characters read toward client -x,
+// against the default straight direction.
+TEST_F(ArrangeE2E, MirroredFrameKeepsTheOnScreenSense) {
     const vxTestImage scene = clockwiseArc();
     vxPelBuffer<unsigned char> image = scene.image;
     image.clientFromImageXform(kMirror);

@@ -195,6 +195,46 @@ TEST(ArrangeCost, LineTypeTextDirectionAndHandedness) {
     EXPECT_TRUE(vf_IsClientFlipped(mirrored));
 }
 
+// `count` characters on a circle of radius 60 about the origin, from polar angle
+// `firstDegrees` in steps of `stepDegrees`, each turned to the tangent in the sense of
+// the steps.
+ArrangeScene arcOf(int count, double firstDegrees, double stepDegrees) {
+    ArrangeScene s;
+    for (int i = 0; i < count; ++i) {
+        const double polar = firstDegrees + stepDegrees * i;
+        const vxVector<2> at = vxVector<2>::polar(60.0, vxRadian(vxDegree(polar)));
+        s.addInstance(s.addPosition(i + 1), at.x(), at.y(), 0.9,
+                      polar + (stepDegrees > 0 ? 90.0 : -90.0));
+    }
+    return s;
+}
+
+// Clockwise along the bottom of a circle the text reads toward -x: its first two
+// characters read against the straight direction 0, yet they begin a line that the
+// arc accepts once it has a third.
+TEST(ArrangeCost, TwoCharactersThatMayBecomeAnArcIgnoreTheStraightDirection) {
+    ArrangeScene s = arcOf(4, 60, 12);
+    s.params.isTextDirectionSpecified(true);
+    vx_ArrangeCost cost;
+    for (auto type : {vxOCArrangeDefs::eCircular, vxOCArrangeDefs::eDontCare}) {
+        SCOPED_TRACE(type);
+        s.params.lineType(type);
+        EXPECT_TRUE(s.evaluate(arrangement({0, 0}, {0}), cost));
+        EXPECT_TRUE(s.evaluate(arrangement({0, 0, 0}, {0}), cost));
+        EXPECT_TRUE(s.evaluate(arrangement({0, 0, 0, 0}, {0}), cost, true));
+    }
+    // Once a new line closes it, or with only straight lines, the pair must read along
+    // the direction.
+    EXPECT_FALSE(s.evaluate(arrangement({0, 0, 0}, {0, 2}), cost));
+    s.params.lineType(vxOCArrangeDefs::eStraight);
+    EXPECT_FALSE(s.evaluate(arrangement({0, 0}, {0}), cost));
+    // The sense of the arc still counts from its third character.
+    s.params.lineType(vxOCArrangeDefs::eCircular);
+    s.params.isCircularTextDirectionClockwise(false);
+    EXPECT_TRUE(s.evaluate(arrangement({0, 0}, {0}), cost));
+    EXPECT_FALSE(s.evaluate(arrangement({0, 0, 0}, {0}), cost));
+}
+
 TEST(ArrangePairTable, NeighboursMustBeNearAndAlike) {
     ArrangeScene s;
     s.addInstance(s.addPosition(1), 0, 0, 1.0);
@@ -242,6 +282,40 @@ TEST(ArrangeSearch, FindsTenCharactersAmongDistractorsWithinMilliseconds) {
 #ifdef NDEBUG
     EXPECT_LT(ms, 20.0);
 #endif
+}
+
+TEST(ArrangeSearch, FindsArcsWhoseFirstCharactersReadAgainstTheStraightDirection) {
+    vx_ArrangeCandidate best;
+    // Clockwise on screen across the top of a circle, seen in a mirrored client frame:
+    // the polar angle falls and the text reads toward -x.
+    ArrangeScene top = arcOf(8, -60, -12);
+    top.params.isTextDirectionSpecified(true);
+    top.params.lineType(vxOCArrangeDefs::eCircular);
+    vxPelBuffer_const<unsigned char> mirrored(vxPelRect(0, 0, 8, 8));
+    mirrored.clientFromImageXform(vxXform<2>(vxMatrix<2>(-1, 0, 0, 1), vxVector<2>()));
+    ASSERT_TRUE(top.search(best, mirrored));
+    EXPECT_EQ(best.choices(), Choices(8, 0));
+    EXPECT_EQ(best.lineStarts(), (Choices{0}));
+    top.params.isCircularTextDirectionClockwise(false);
+    top.search(best, mirrored);
+    EXPECT_GT(best.numLines(), 1);
+
+    // Unmirrored, clockwise along the bottom, any line type.
+    ArrangeScene bottom = arcOf(8, 60, 12);
+    bottom.params.isTextDirectionSpecified(true);
+    ASSERT_TRUE(bottom.search(best));
+    EXPECT_EQ(best.lineStarts(), (Choices{0}));
+
+    // A pair read toward -x, then a character far below: a new line closes the pair,
+    // which must then read along the direction, so it is split (the cheaper two lines
+    // would keep it).
+    ArrangeScene pair;
+    pair.addInstance(pair.addPosition(1), 12, 0, 0.9);
+    pair.addInstance(pair.addPosition(2), 0, 0, 0.9);
+    pair.addInstance(pair.addPosition(3), 0, 100, 0.9);
+    pair.params.isTextDirectionSpecified(true);
+    ASSERT_TRUE(pair.search(best));
+    EXPECT_EQ(best.lineStarts(), (Choices{0, 1, 2}));
 }
 
 TEST(ArrangeSearch, CandidatesFarBehindTheDeepestArePruned) {
