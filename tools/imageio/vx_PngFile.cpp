@@ -1,5 +1,6 @@
 // PNG reading and writing through libpng's simplified interface, which reports errors
-// in the image record instead of jumping out of the library.
+// in the image record instead of jumping out of the library. Samples are read as stored:
+// the colour-space chunks that would make libpng convert them are dropped first.
 #include "vx_ImageFormats.h"
 
 #if OC_HAVE_PNG
@@ -31,12 +32,42 @@ struct PngImage {
     std::string message() const { return image.message; }
 };
 
-} // namespace
-
-vxPelBuffer<unsigned char> vf_ReadPng(std::FILE* file, const std::string& path) {
+// The whole file without its colour-space chunks (gAMA, cHRM, sRGB, iCCP), so that
+// libpng hands the samples over as stored instead of converting them to sRGB. Chunks
+// are copied whole otherwise; a damaged chunk structure is left for libpng to report.
+std::vector<unsigned char> readWithoutColourSpace(std::FILE* file, const std::string& path) {
+    if (std::fseek(file, 0, SEEK_END) != 0) vf_ImageFileFail(path, "cannot read (seek failed)");
+    const long size = std::ftell(file);
+    if (size < 0 || size > INT_MAX) vf_ImageFileFail(path, "file is too large to read");
     std::rewind(file);
-    PngImage png;
-    if (!png_image_begin_read_from_stdio(&png.image, file))
+    std::vector<unsigned char> bytes(static_cast<size_t>(size));
+    if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size())
+        vf_ImageFileFail(path, "cannot read (short read)");
+
+    size_t in = 8, out = 8; // after the signature
+    while (bytes.size() - in >= 12) {
+        const unsigned char* c = bytes.data() + in;
+        const size_t length = size_t(c[0]) << 24 | size_t(c[1]) << 16 | size_t(c[2]) << 8 | c[3];
+        if (length > bytes.size() - in - 12) break;
+        const std::string type(reinterpret_cast<const char*>(c + 4), 4);
+        const bool colourSpace =
+            type == "gAMA" || type == "cHRM" || type == "sRGB" || type == "iCCP";
+        if (!colourSpace) {
+            std::memmove(bytes.data() + out, c, length + 12);
+            out += length + 12;
+        }
+        in += length + 12;
+    }
+    std::memmove(bytes.data() + out, bytes.data() + in, bytes.size() - in);
+    bytes.resize(out + bytes.size() - in);
+    return bytes;
+}
+
+// Reads the header into `png` and checks the sample depth and the size.
+void beginRead(PngImage& png, bool fromMemory, std::FILE* file,
+               const std::vector<unsigned char>& bytes, const std::string& path) {
+    if (!(fromMemory ? png_image_begin_read_from_memory(&png.image, bytes.data(), bytes.size())
+                     : png_image_begin_read_from_stdio(&png.image, file)))
         vf_ImageFileFail(path, "malformed PNG (" + png.message() + ")");
     if (png.image.format & PNG_FORMAT_FLAG_LINEAR)
         vf_ImageFileFail(path, "not an 8-bit image (16-bit PNG samples)");
@@ -46,6 +77,27 @@ vxPelBuffer<unsigned char> vf_ReadPng(std::FILE* file, const std::string& path) 
         vf_ImageFileFail(path, "image is too large (" + std::to_string(width) + " x " +
                                    std::to_string(height) + ", sides above " +
                                    std::to_string(kMaxImageSide) + " are refused)");
+}
+
+} // namespace
+
+vxPelBuffer<unsigned char> vf_ReadPng(std::FILE* file, const std::string& path) {
+    // The header is checked from the file before the file is read into memory, and the
+    // file may not be much larger than its image's data could be (8-bit RGBA, stored
+    // uncompressed, plus room for other chunks).
+    {
+        std::rewind(file);
+        PngImage header;
+        beginRead(header, false, file, {}, path);
+        const long rawBytes = long(header.image.height) * (1 + 4 * long(header.image.width));
+        if (std::fseek(file, 0, SEEK_END) != 0 ||
+            std::ftell(file) > rawBytes + rawBytes / 64 + (long(64) << 20))
+            vf_ImageFileFail(path, "file is far larger than its image needs");
+    }
+    const std::vector<unsigned char> bytes = readWithoutColourSpace(file, path);
+    PngImage png;
+    beginRead(png, true, file, bytes, path);
+    const long width = long(png.image.width), height = long(png.image.height);
 
     // Colour (and palette) images are read as RGB and turned grey here, so that the
     // weights are the Rec. 601 ones; alpha is read and dropped, never composited.

@@ -96,6 +96,16 @@ TEST_F(ImageFile, PngRoundTripsGrey) {
     vfWriteImageFile(path("a.PNG"), image);
     EXPECT_EQ(read(path("a.PNG")).substr(1, 3), "PNG");
     EXPECT_TRUE(vfPelEqual(vfReadImageFile(path("a.PNG")), image));
+
+    // A declared linear gamma does not change the samples read.
+    const std::string png = read(path("a.PNG"));
+    std::string gamma = std::string("gAMA") + '\0' + '\x01' + '\x86' + '\xa0'; // 1.0
+    const uint32_t crc = crc32(gamma);
+    gamma = std::string(3, '\0') + '\x04' + gamma;
+    for (int k = 0; k < 4; ++k)
+        gamma += char(crc >> (24 - 8 * k));
+    const std::string linear = write("linear.png", png.substr(0, 33) + gamma + png.substr(33));
+    EXPECT_TRUE(vfPelEqual(vfReadImageFile(linear), image));
 }
 
 TEST_F(ImageFile, ColourReadsAsRec601Grey) {
