@@ -23,8 +23,9 @@ bool vfImageFilesHavePng();
 
 // Reads an 8-bit image: PGM (binary P5 or ASCII P2, maximum value 1..255), binary PPM
 // (P6, 8-bit) and PNG (grey, grey+alpha, RGB, RGBA, palette; 8-bit or less). Colour is
-// converted to grey by the Rec. 601 luma weights, alpha ignored. The format is told by
-// the file's first bytes, not by its name. The result has the window
+// converted to grey by the Rec. 601 luma weights, alpha ignored; samples are otherwise
+// kept as stored (no rescaling of a smaller maximum value, no gamma conversion). The
+// format is told by the file's first bytes, not by its name. The result has the window
 // (0, 0, width, height) and the identity client-from-image transform. Sides above
 // 16384 pixels, 16-bit samples, truncated or malformed files throw vxImageFileError.
 vxPelBuffer<unsigned char> vfReadImageFile(const std::string& path);
