@@ -1,0 +1,235 @@
+// octool end to end: a sample sheet rendered by the tool is taught and compiled, then
+// rendered stamps are arranged with --json and the positions compared with the
+// rendering's ground truth; the real-font manifests and cases are used as they are.
+#include "octool_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// Every arrange run lifts the per-character time limit, so results do not depend on
+// the machine's load (or a sanitizer's slowness).
+const char* const kNoTimeLimit = "timeout=100000";
+
+double distance(double x0, double y0, double x1, double y1) {
+    return std::hypot(x1 - x0, y1 - y0);
+}
+
+class OctoolPipeline : public ::testing::Test {
+protected:
+    // One alphabet of the digits for the whole suite: teaching is the slow part.
+    static void SetUpTestSuite() {
+        box_ = new OctoolSandbox;
+        const OctoolRun sheet = box_->run({"render", "--out", "sheet.pgm", "--sheet", "0123456789",
+                                           "--manifest", "manifest.txt", "--size", "32"});
+        ASSERT_EQ(sheet.exitCode, 0) << sheet.err;
+        const OctoolRun teach = box_->run({"teach", "--out", "digits.oca", "manifest.txt"});
+        ASSERT_EQ(teach.exitCode, 0) << teach.err;
+    }
+    static void TearDownTestSuite() {
+        delete box_;
+        box_ = nullptr;
+    }
+
+    // Renders a stamp (with its truth), arranges its whole target and returns both.
+    static std::pair<Json, Json> renderAndArrange(const std::vector<std::string>& renderArgs,
+                                                  const std::vector<std::string>& sets = {}) {
+        std::vector<std::string> render = {"render", "--out", "stamp.pgm", "--truth", "truth.json",
+                                           "--size", "32",    "--advance", "29"};
+        render.insert(render.end(), renderArgs.begin(), renderArgs.end());
+        const OctoolRun rendered = box_->run(render);
+        EXPECT_EQ(rendered.exitCode, 0) << rendered.err;
+        const Json truth = parseJson(box_->read("truth.json"));
+
+        std::vector<std::string> arrange = {
+            "arrange",  "--alphabet",          "digits.oca", "--image", "stamp.pgm",
+            "--target", truth["target"].str(), "--json",     "--set",   kNoTimeLimit};
+        for (const std::string& s : sets) {
+            arrange.push_back("--set");
+            arrange.push_back(s);
+        }
+        const OctoolRun run = box_->run(arrange);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return {truth, parseJson(run.out)};
+    }
+
+    // Every printed character matched with its cell centre within `tolerance` pixels
+    // of where it was printed; every unprinted one not matched.
+    static void expectOnTruth(const Json& truth, const Json& found, double tolerance) {
+        const auto& expected = truth["positions"].items();
+        const auto& positions = found["positions"].items();
+        ASSERT_EQ(positions.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            const Json& p = positions[i];
+            EXPECT_EQ(p["index"].num(), static_cast<double>(i));
+            EXPECT_EQ(p["name"].str(), expected[i]["name"].str());
+            if (!expected[i]["printed"].flag()) {
+                EXPECT_NE(p["status"].str(), "matched") << "position " << i;
+                continue;
+            }
+            EXPECT_EQ(p["status"].str(), "matched") << "position " << i;
+            EXPECT_LT(distance(p["cellCenter"][0].num(), p["cellCenter"][1].num(),
+                               expected[i]["x"].num(), expected[i]["y"].num()),
+                      tolerance)
+                << "position " << i;
+            // Models are taught with their origin at the cell centre.
+            EXPECT_LT(distance(p["x"].num(), p["y"].num(), p["cellCenter"][0].num(),
+                               p["cellCenter"][1].num()),
+                      1e-6);
+            const double turn =
+                std::remainder(p["angleDeg"].num() - expected[i]["angleDeg"].num(), 360.0);
+            EXPECT_LT(std::abs(turn), 3.0) << "position " << i;
+        }
+    }
+
+    static std::vector<std::string> kinds(const Json& found) {
+        std::vector<std::string> out;
+        for (const Json& line : found["lines"].items())
+            out.push_back(line["kind"].str());
+        return out;
+    }
+
+    static OctoolSandbox* box_;
+};
+
+OctoolSandbox* OctoolPipeline::box_ = nullptr;
+
+TEST_F(OctoolPipeline, CompileReportsTheTaughtAlphabet) {
+    const OctoolRun run = box_->run({"compile", "digits.oca", "--matrix"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("10 characters"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("confusable pairs"), std::string::npos) << run.out;
+}
+
+TEST_F(OctoolPipeline, TurnedStampIsFoundWhereItWasPrinted) {
+    const auto [truth, found] =
+        renderAndArrange({"--text", "2026", "--angle", "23", "--scale", "1.05"});
+    EXPECT_TRUE(found["isFound"].flag());
+    expectOnTruth(truth, found, 1.5);
+    EXPECT_EQ(kinds(found), std::vector<std::string>{"straight"});
+}
+
+TEST_F(OctoolPipeline, TwoLinesAndAMissingCharacter) {
+    // The second line's second character is not printed.
+    const auto [truth, found] = renderAndArrange(
+        {"--text", "0612", "--text", "2026", "--angle", "-8", "--omit", "5"}, {"maxLines=2"});
+    expectOnTruth(truth, found, 1.5);
+    ASSERT_EQ(found["lines"].items().size(), 2u);
+    EXPECT_EQ(found["lines"][1]["positions"].items().size(), 4u);
+    EXPECT_EQ(found["positions"][5]["status"].str(), "inferred");
+    EXPECT_EQ(found["positions"][5]["line"].num(), 1.0);
+}
+
+TEST_F(OctoolPipeline, CircularStampIsOneCircularLineAndGetsAnOverlay) {
+    const auto [truth, found] = renderAndArrange({"--text", "0123456789", "--arc", "120"});
+    expectOnTruth(truth, found, 2.0);
+    EXPECT_EQ(kinds(found), std::vector<std::string>{"circular"});
+
+    const OctoolRun table =
+        box_->run({"arrange", "--alphabet", "digits.oca", "--image", "stamp.pgm", "--target",
+                   "0123456789", "--set", kNoTimeLimit, "--overlay", "overlay.ppm"});
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_NE(table.out.find("circular"), std::string::npos) << table.out;
+    EXPECT_EQ(box_->read("overlay.ppm").substr(0, 2), "P6");
+}
+
+TEST_F(OctoolPipeline, HandWrittenManifestWithWholeImagesMasksAndBlanks) {
+    // A character alone in its own image (the whole image is its area), one from the
+    // sheet with a care mask written as ASCII PGM, and a blank.
+    ASSERT_EQ(box_->run({"render", "--out", "five.pgm", "--text", "5", "--width", "40", "--height",
+                         "60", "--size", "32"})
+                  .exitCode,
+              0);
+    const std::string manifest = box_->read("manifest.txt");
+    const std::size_t one = manifest.find("\n49 1 ");
+    ASSERT_NE(one, std::string::npos);
+    const std::string rect = manifest.substr(one + 6, manifest.find('\n', one + 1) - one - 6);
+    // rect is "sheet.pgm X Y W H"; the mask covers the whole sheet.
+    long width = 0, height = 0;
+    ASSERT_EQ(std::sscanf(box_->read("sheet.pgm").c_str(), "P5 %ld %ld", &width, &height), 2);
+    std::string mask =
+        "P2\n# all care\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    for (long i = 0; i < width * height; ++i)
+        mask += "255\n";
+    box_->write("mask.pgm", mask);
+    box_->write("hand.txt", "# by hand\n53 5 five.pgm\n\n49 1 " + rect + " mask=mask.pgm\n" +
+                                "32 gap " + rect + " blank\n");
+    const OctoolRun teach = box_->run({"teach", "--out", "hand.oca", "hand.txt"});
+    ASSERT_EQ(teach.exitCode, 0) << teach.err;
+    EXPECT_NE(teach.out.find("taught 3 characters"), std::string::npos) << teach.out;
+
+    ASSERT_EQ(box_->run({"render", "--out", "stamp.pgm", "--truth", "truth.json", "--text", "515",
+                         "--size", "32", "--advance", "29"})
+                  .exitCode,
+              0);
+    const OctoolRun run = box_->run({"arrange", "--alphabet", "hand.oca", "--image", "stamp.pgm",
+                                     "--target", "515", "--json", "--set", kNoTimeLimit});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    expectOnTruth(parseJson(box_->read("truth.json")), parseJson(run.out), 1.5);
+}
+
+// ---- The real-font data, used as it is ----
+
+const std::filesystem::path kRealFont = OC_REALFONT_DIR;
+
+TEST(OctoolRealFont, ManifestsTeachAsTheyAreAndCellCentresMatchTheTruth) {
+    if (!std::filesystem::exists(kRealFont / "truth.json"))
+        GTEST_SKIP() << "no real-font data at " << kRealFont;
+    OctoolSandbox box;
+    const OctoolRun free = box.run({"teach", "--out", "free.oca", "--no-compile",
+                                    (kRealFont / "teach/freemono/manifest.txt").string()});
+    ASSERT_EQ(free.exitCode, 0) << free.err;
+    EXPECT_NE(free.out.find("taught 38 characters"), std::string::npos) << free.out;
+    const OctoolRun lib =
+        box.run({"teach", "--out", "lib.oca", (kRealFont / "teach/libmono/manifest.txt").string()});
+    ASSERT_EQ(lib.exitCode, 0) << lib.err;
+
+    std::ifstream truthFile(kRealFont / "truth.json");
+    std::stringstream truthText;
+    truthText << truthFile.rdbuf();
+    const Json all = parseJson(truthText.str());
+    // A straight line, an arc and two lines, every character present.
+    const std::vector<std::string> chosen = {
+        "cases/libmono-straight-2.pgm", "cases/libmono-arc-2.pgm", "cases/libmono-twolines-1.pgm"};
+    int checked = 0;
+    for (const Json& c : all.items()) {
+        if (std::find(chosen.begin(), chosen.end(), c["image"].str()) == chosen.end()) continue;
+        std::vector<std::string> args = {"arrange",
+                                         "--alphabet",
+                                         "lib.oca",
+                                         "--image",
+                                         (kRealFont / c["image"].str()).string(),
+                                         "--target",
+                                         c["target"].str(),
+                                         "--json",
+                                         "--set",
+                                         kNoTimeLimit};
+        for (const auto& [name, value] : c["params"].members()) {
+            args.push_back("--set");
+            args.push_back(name + "=" + value.str());
+        }
+        const OctoolRun run = box.run(args);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const Json found = parseJson(run.out);
+        const auto& expected = c["positions"].items();
+        ASSERT_EQ(found["positions"].items().size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            const Json& p = found["positions"][i];
+            EXPECT_EQ(p["status"].str(), "matched") << c["image"].str() << " position " << i;
+            EXPECT_LT(distance(p["cellCenter"][0].num(), p["cellCenter"][1].num(),
+                               expected[i]["x"].num(), expected[i]["y"].num()),
+                      2.0)
+                << c["image"].str() << " position " << i;
+        }
+        ++checked;
+    }
+    EXPECT_EQ(checked, 3);
+}
+
+} // namespace
