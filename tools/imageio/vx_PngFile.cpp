@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <vector>
 #endif
 
@@ -35,12 +36,20 @@ struct PngImage {
 // The whole file without its colour-space chunks (gAMA, cHRM, sRGB, iCCP), so that
 // libpng hands the samples over as stored instead of converting them to sRGB. Chunks
 // are copied whole otherwise; a damaged chunk structure is left for libpng to report.
-std::vector<unsigned char> readWithoutColourSpace(std::FILE* file, const std::string& path) {
+// Also counts the bytes of compressed image data.
+struct PngBytes {
+    std::vector<unsigned char> bytes;
+    size_t imageData = 0;
+};
+
+PngBytes readWithoutColourSpace(std::FILE* file, const std::string& path) {
     if (std::fseek(file, 0, SEEK_END) != 0) vf_ImageFileFail(path, "cannot read (seek failed)");
     const long size = std::ftell(file);
     if (size < 0 || size > INT_MAX) vf_ImageFileFail(path, "file is too large to read");
     std::rewind(file);
-    std::vector<unsigned char> bytes(static_cast<size_t>(size));
+    PngBytes result;
+    std::vector<unsigned char>& bytes = result.bytes;
+    bytes.resize(static_cast<size_t>(size));
     if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size())
         vf_ImageFileFail(path, "cannot read (short read)");
 
@@ -52,6 +61,7 @@ std::vector<unsigned char> readWithoutColourSpace(std::FILE* file, const std::st
         const std::string type(reinterpret_cast<const char*>(c + 4), 4);
         const bool colourSpace =
             type == "gAMA" || type == "cHRM" || type == "sRGB" || type == "iCCP";
+        if (type == "IDAT") result.imageData += length;
         if (!colourSpace) {
             std::memmove(bytes.data() + out, c, length + 12);
             out += length + 12;
@@ -60,7 +70,17 @@ std::vector<unsigned char> readWithoutColourSpace(std::FILE* file, const std::st
     }
     std::memmove(bytes.data() + out, bytes.data() + in, bytes.size() - in);
     bytes.resize(out + bytes.size() - in);
-    return bytes;
+    return result;
+}
+
+// A lower bound of the compressed image data a header implies: deflate packs at most
+// about 1032 bytes into one. 0 when the first chunk is not a header.
+size_t leastImageData(const std::vector<unsigned char>& bytes, long width, long height) {
+    if (bytes.size() < 33 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) return 0;
+    const int depth = bytes[24], colourType = bytes[25];
+    const long samples = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+    const long raw = height * (1 + (width * samples * depth + 7) / 8);
+    return size_t(raw / 1100);
 }
 
 // Reads the header into `png` and checks the sample depth and the size.
@@ -81,23 +101,26 @@ void beginRead(PngImage& png, bool fromMemory, std::FILE* file,
 
 } // namespace
 
-vxPelBuffer<unsigned char> vf_ReadPng(std::FILE* file, const std::string& path) {
+vxPelBuffer<unsigned char> vf_ReadPng(std::FILE* stream, const std::string& path) {
     // The header is checked from the file before the file is read into memory, and the
     // file may not be much larger than its image's data could be (8-bit RGBA, stored
     // uncompressed, plus room for other chunks).
     {
-        std::rewind(file);
+        std::rewind(stream);
         PngImage header;
-        beginRead(header, false, file, {}, path);
+        beginRead(header, false, stream, {}, path);
         const long rawBytes = long(header.image.height) * (1 + 4 * long(header.image.width));
-        if (std::fseek(file, 0, SEEK_END) != 0 ||
-            std::ftell(file) > rawBytes + rawBytes / 64 + (long(64) << 20))
+        if (std::fseek(stream, 0, SEEK_END) != 0 ||
+            std::ftell(stream) > rawBytes + rawBytes / 64 + (long(64) << 20))
             vf_ImageFileFail(path, "file is far larger than its image needs");
     }
-    const std::vector<unsigned char> bytes = readWithoutColourSpace(file, path);
+    const PngBytes file = readWithoutColourSpace(stream, path);
     PngImage png;
-    beginRead(png, true, file, bytes, path);
+    beginRead(png, true, nullptr, file.bytes, path);
     const long width = long(png.image.width), height = long(png.image.height);
+    if (file.imageData < leastImageData(file.bytes, width, height))
+        vf_ImageFileFail(path, "truncated (too little image data for " + std::to_string(width) +
+                                   " x " + std::to_string(height) + " pixels)");
 
     // Colour (and palette) images are read as RGB and turned grey here, so that the
     // weights are the Rec. 601 ones; alpha is read and dropped, never composited.
@@ -113,11 +136,14 @@ vxPelBuffer<unsigned char> vf_ReadPng(std::FILE* file, const std::string& path) 
             vf_ImageFileFail(path, "corrupt or truncated PNG (" + png.message() + ")");
         return image;
     }
-    std::vector<unsigned char> pixels(size_t(width * height * channels));
-    if (!png_image_finish_read(&png.image, nullptr, pixels.data(), png_int_32(width * channels),
+    // Left uninitialised: libpng writes every byte, and pages of a file that turns out
+    // short are never touched.
+    const std::unique_ptr<unsigned char[]> pixels(
+        new unsigned char[size_t(width * height * channels)]);
+    if (!png_image_finish_read(&png.image, nullptr, pixels.get(), png_int_32(width * channels),
                                nullptr))
         vf_ImageFileFail(path, "corrupt or truncated PNG (" + png.message() + ")");
-    const unsigned char* in = pixels.data();
+    const unsigned char* in = pixels.get();
     for (long y = 0; y < height; ++y) {
         unsigned char* out = image.pointToPel(0, y);
         for (long x = 0; x < width; ++x, in += channels)
