@@ -148,13 +148,18 @@ TEST_F(ImageFile, BadFilesThrowOneLineNamingTheFile) {
         const std::string png = read(path("ok.png"));
         bad.emplace_back("png cut", png.substr(0, png.size() / 2));
         bad.emplace_back("png signature only", png.substr(0, 8));
-        // The same file claiming 16-bit samples (IHDR data starts at byte 16).
-        std::string deep = png;
-        deep[24] = 16;
-        const uint32_t crc = crc32(deep.substr(12, 17));
-        for (int k = 0; k < 4; ++k)
-            deep[29 + k] = char(crc >> (24 - 8 * k));
-        bad.emplace_back("png sixteen bit", deep);
+        // The same file with a forged header (IHDR data is bytes 16-28, its checksum 29-32):
+        // 16-bit samples, then 16384 x 16384 pixels from a few hundred bytes of data.
+        const auto forge = [&](size_t at, const std::string& bytes) {
+            std::string forged = png;
+            forged.replace(at, bytes.size(), bytes);
+            const uint32_t crc = crc32(forged.substr(12, 17));
+            for (int k = 0; k < 4; ++k)
+                forged[29 + k] = char(crc >> (24 - 8 * k));
+            return forged;
+        };
+        bad.emplace_back("png sixteen bit", forge(24, "\x10"));
+        bad.emplace_back("png huge claim", forge(16, std::string("\0\0\x40\0\0\0\x40\0", 8)));
     }
     for (const auto& [name, bytes] : bad) {
         const std::string p = write(name, bytes);
@@ -162,6 +167,10 @@ TEST_F(ImageFile, BadFilesThrowOneLineNamingTheFile) {
             p, [&] { vfReadImageFile(p); }, name);
         if (name.find("sixteen") != std::string::npos) {
             EXPECT_NE(m.find("not an 8-bit image"), std::string::npos) << m;
+        }
+        if (name.find("huge") != std::string::npos) { // refused from the header, not decoded
+            EXPECT_NE(m.find("truncated"), std::string::npos) << m;
+            EXPECT_NE(m.find("16384 x 16384 pixels"), std::string::npos) << m;
         }
     }
     for (const auto& missing : {path("none.pgm"), dir_.string()})
