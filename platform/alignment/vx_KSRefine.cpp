@@ -112,9 +112,18 @@ bool solve(double a[4][4], double b[4], int n, double x[4]) {
 // climbing over pixels; its score goes to *score.
 void climbPosition(const Placed& placed, const vx_KSGradient& unit, const vx_KSPlane* care, long cx,
                    long cy, long* bx, long* by, double* score) {
+    // Scores already taken, by offset from the centre (each position is scored once).
+    double seen[5][5];
+    for (auto& row : seen)
+        std::fill(std::begin(row), std::end(row), -1.0);
+    const auto scoreOf = [&](long x, long y) {
+        double& v = seen[y - cy + 2][x - cx + 2];
+        if (v < 0.0) v = scoreAt(placed, unit, care, x, y);
+        return v;
+    };
     *bx = cx;
     *by = cy;
-    double here = scoreAt(placed, unit, care, cx, cy);
+    double here = scoreOf(cx, cy);
     for (bool moved = true; moved;) {
         moved = false;
         long nx = *bx, ny = *by;
@@ -123,7 +132,7 @@ void climbPosition(const Placed& placed, const vx_KSGradient& unit, const vx_KSP
                 const long x = *bx + dx, y = *by + dy;
                 if ((dx == 0 && dy == 0) || std::labs(x - cx) > 2 || std::labs(y - cy) > 2)
                     continue;
-                const double v = scoreAt(placed, unit, care, x, y);
+                const double v = scoreOf(x, y);
                 if (v > here) {
                     here = v;
                     nx = x;

@@ -143,12 +143,14 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
     const std::size_t nAngles = grid.angles.size();
     const std::size_t groups = std::min<std::size_t>(8, nAngles);
     const std::size_t mapSize = static_cast<std::size_t>(w * h);
-    work.best.assign(mapSize * groups, 0);
-    work.bestIndex.assign(mapSize * groups, 0);
-    work.acc.resize(static_cast<std::size_t>(wide));
     work.offsets.resize(n);
     const double fullSum = double(kFull) * double(n);
     const auto threshold = static_cast<std::uint16_t>(std::max(1.0, std::ceil(minScore * fullSum)));
+    // Starting just below the threshold, "better than the best so far" also means
+    // "above the threshold", so the update below needs one comparison and no branch.
+    work.best.assign(mapSize * groups, static_cast<std::uint16_t>(threshold - 1));
+    work.bestIndex.assign(mapSize * groups, 0);
+    work.acc.resize(static_cast<std::size_t>(wide));
 
     for (std::size_t si = 0; si < grid.scales.size(); ++si)
         for (std::size_t ai = 0; ai < grid.angles.size(); ++ai) {
@@ -176,11 +178,11 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                 const std::size_t group = ai * groups / nAngles;
                 std::uint16_t* best = work.best.data() + group * mapSize + y * w;
                 std::uint32_t* bestIndex = work.bestIndex.data() + group * mapSize + y * w;
-                for (long x = 0; x < w; ++x)
-                    if (acc[x] >= threshold && acc[x] > best[x]) {
-                        best[x] = acc[x];
-                        bestIndex[x] = index;
-                    }
+                for (long x = 0; x < w; ++x) {
+                    const bool better = acc[x] > best[x];
+                    best[x] = better ? acc[x] : best[x];
+                    bestIndex[x] = better ? index : bestIndex[x];
+                }
             }
         }
 
