@@ -196,14 +196,15 @@ void vfToolPrintTable(std::ostream& out, const vxToolReport& report) {
                   report.isSearchTruncated ? " (search truncated)" : "", report.timeMs);
     out << row;
     if (report.positions.empty()) return;
-    out << "    #  char  status    score        x        y    angle  scale  line\n";
+    // The cell centre is where the character is; the model origin may lie elsewhere.
+    out << "    #  char  status    score  centre x  centre y    angle  scale  line\n";
     for (const vxToolPosition& p : report.positions) {
         if (p.status == vxOCArrangeDefs::eUnknown) {
             std::snprintf(row, sizeof row, "  %3ld  %-4s  %-8s  %5.3f\n", p.index,
                           vfToolToUtf8(p.name).c_str(), vfToolStatusName(p.status), p.score);
         } else {
             std::snprintf(row, sizeof row,
-                          "  %3ld  %-4s  %-8s  %5.3f  %7.2f  %7.2f  %7.2f  %5.3f  %4ld\n", p.index,
+                          "  %3ld  %-4s  %-8s  %5.3f  %8.2f  %8.2f  %7.2f  %5.3f  %4ld\n", p.index,
                           vfToolToUtf8(p.name).c_str(), vfToolStatusName(p.status), p.score,
                           p.cellCenter.x(), p.cellCenter.y(), p.angleDeg, p.scale, p.line);
         }

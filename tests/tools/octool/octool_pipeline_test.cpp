@@ -126,6 +126,37 @@ TEST_F(OctoolPipeline, TwoLinesAndAMissingCharacter) {
     EXPECT_EQ(found["positions"][5]["line"].num(), 1.0);
 }
 
+TEST_F(OctoolPipeline, MaskKeepsTheSearchOutOfItsDarkHalf) {
+    // The left half of the mask is 0: the first two characters lie there.
+    std::string mask = "P5\n640 480\n255\n";
+    for (int y = 0; y < 480; ++y)
+        mask += std::string(320, '\0') + std::string(320, '\xff');
+    box_->write("half.pgm", mask);
+    ASSERT_EQ(box_->run({"render", "--out", "stamp.pgm", "--truth", "truth.json", "--text", "2026",
+                         "--size", "32", "--advance", "29"})
+                  .exitCode,
+              0);
+    const OctoolRun run =
+        box_->run({"arrange", "--alphabet", "digits.oca", "--image", "stamp.pgm", "--target",
+                   "2026", "--mask", "half.pgm", "--json", "--set", kNoTimeLimit});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const Json truth = parseJson(box_->read("truth.json"));
+    const Json found = parseJson(run.out);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const Json& p = found["positions"][i];
+        const Json& t = truth["positions"][i];
+        const bool inCare = t["x"].num() > 320;
+        if (p["status"].str() == "matched") {
+            EXPECT_GT(p["cellCenter"][0].num(), 320.0) << "position " << i;
+        }
+        EXPECT_EQ(p["status"].str() == "matched" &&
+                      distance(p["cellCenter"][0].num(), p["cellCenter"][1].num(), t["x"].num(),
+                               t["y"].num()) < 1.5,
+                  inCare)
+            << "position " << i;
+    }
+}
+
 TEST_F(OctoolPipeline, CircularStampIsOneCircularLineAndGetsAnOverlay) {
     const auto [truth, found] = renderAndArrange({"--text", "0123456789", "--arc", "120"});
     expectOnTruth(truth, found, 2.0);
