@@ -39,8 +39,8 @@ struct Stamp {
     std::vector<std::string> settings; // --set assignments the stamp needs
 };
 
-// Renders and arranges one stamp and prints the report with each placed position's
-// distance from where it was printed.
+// Renders and arranges one stamp and prints the report with the largest distance of a
+// placed position from its place in the print (where a missing character would be).
 void arrangeStamp(const Stamp& stamp, vxOCAlphabet& alphabet, const std::filesystem::path& dir,
                   const std::string& pictureExt) {
     vxToolTextLayout layout;
@@ -80,11 +80,11 @@ void arrangeStamp(const Stamp& stamp, vxOCAlphabet& alphabet, const std::filesys
 
     double worst = 0.0;
     for (const vxToolPosition& p : report.positions)
-        if (p.status != vxOCArrangeDefs::eUnknown && rendered.printed[p.index])
+        if (p.status != vxOCArrangeDefs::eUnknown)
             worst = std::max(worst, (p.cellCenter - rendered.image.truth[p.index].center).length());
     char line[120];
     std::snprintf(line, sizeof line,
-                  "  farthest placed centre from where it was printed: %.2f px\n", worst);
+                  "  farthest placed centre from its place in the print: %.2f px\n", worst);
     std::cout << line;
     const std::string overlayPath =
         (dir / (std::string(stamp.file) + "-overlay" + (pictureExt == ".png" ? ".png" : ".ppm")))
