@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <unordered_map>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, double uy,
                     double reach, double minStrength, double* offset, double* strength) {
     constexpr double kStep = 0.5, kSpan = 1.5;
@@ -20,22 +24,32 @@ bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, dou
     if (std::min(x0, x1) >= kMargin && std::min(y0, y1) >= kMargin &&
         std::max(x0, x1) < g.w - 1 - kMargin && std::max(y0, y1) < g.h - 1 - kMargin) {
         // The whole probe lies inside: bilinear samples without bounds checks.
-        const float* gx = g.gx.data();
-        const float* gy = g.gy.data();
-        const long w = g.w;
-        const float fux = static_cast<float>(ux), fuy = static_cast<float>(uy);
+        const float* xy = g.xy.data();
+        const long row = 2 * g.w;
+#if defined(__SSE2__)
+        const __m128 dir = _mm_setr_ps(static_cast<float>(ux), static_cast<float>(uy), 0.0f, 0.0f);
+#endif
         for (int k = 0; k <= 2 * half; ++k) {
             const double u = x0 + k * kStep * ux, v = y0 + k * kStep * uy;
             const long i = static_cast<long>(u), j = static_cast<long>(v);
             const float a = static_cast<float>(u - i), b = static_cast<float>(v - j);
-            const long at = j * w + i;
-            const float* px0 = gx + at;
-            const float* py0 = gy + at;
-            const float topX = px0[0] + a * (px0[1] - px0[0]);
-            const float bottomX = px0[w] + a * (px0[w + 1] - px0[w]);
-            const float topY = py0[0] + a * (py0[1] - py0[0]);
-            const float bottomY = py0[w] + a * (py0[w + 1] - py0[w]);
-            f[k] = fux * (topX + b * (bottomX - topX)) + fuy * (topY + b * (bottomY - topY));
+            const float* p = xy + j * row + 2 * i;
+#if defined(__SSE2__)
+            // (gx, gy) of the pixel and its right neighbour, in this row and the next.
+            const __m128 top = _mm_loadu_ps(p), bottom = _mm_loadu_ps(p + row);
+            const __m128 left =
+                _mm_add_ps(top, _mm_mul_ps(_mm_set1_ps(b), _mm_sub_ps(bottom, top)));
+            const __m128 right = _mm_movehl_ps(left, left);
+            const __m128 s = _mm_mul_ps(
+                dir, _mm_add_ps(left, _mm_mul_ps(_mm_set1_ps(a), _mm_sub_ps(right, left))));
+            f[k] = _mm_cvtss_f32(_mm_add_ss(s, _mm_shuffle_ps(s, s, 1)));
+#else
+            const float* q = p + row;
+            const float lx = p[0] + b * (q[0] - p[0]), ly = p[1] + b * (q[1] - p[1]);
+            const float rx = p[2] + b * (q[2] - p[2]), ry = p[3] + b * (q[3] - p[3]);
+            f[k] = static_cast<float>(ux) * (lx + a * (rx - lx)) +
+                   static_cast<float>(uy) * (ly + a * (ry - ly));
+#endif
         }
     } else {
         for (int i = -half; i <= half; ++i) {
@@ -105,9 +119,9 @@ std::vector<Candidate> thin(const std::vector<Candidate>& sorted, double spacing
 vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origin,
                                 const vxVector<2>& halfSize, std::size_t maxFeatures) {
     const long w = g.w, h = g.h;
-    std::vector<float> mag(g.gx.size());
+    std::vector<float> mag(g.xy.size() / 2);
     for (std::size_t i = 0; i < mag.size(); ++i)
-        mag[i] = std::hypot(g.gx[i], g.gy[i]);
+        mag[i] = std::hypot(g.gx(i), g.gy(i));
 
     // Non-maximum suppression across the edge, on interior pixels only.
     std::vector<long> peaks;
@@ -116,14 +130,14 @@ vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origi
             const long i = y * w + x;
             const float m = mag[i];
             if (m < 1.0f) continue;
-            const float ax = std::fabs(g.gx[i]), ay = std::fabs(g.gy[i]);
+            const float ax = std::fabs(g.gx(i)), ay = std::fabs(g.gy(i));
             long step;
             if (ax > 2.4142f * ay)
                 step = 1;
             else if (ay > 2.4142f * ax)
                 step = w;
             else
-                step = (g.gx[i] * g.gy[i] > 0.0f) ? w + 1 : w - 1;
+                step = (g.gx(i) * g.gy(i) > 0.0f) ? w + 1 : w - 1;
             // Only peaks inside the window (with a pixel to spare for the sub-pixel
             // step) count, also for the contrast statistics below.
             if (std::fabs(x + 0.5 - origin.x()) > halfSize.x() + 1.0 ||
@@ -146,7 +160,7 @@ vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origi
     for (long i : peaks) {
         if (mag[i] < threshold) continue;
         const double cx = i % w + 0.5, cy = i / w + 0.5;
-        const double ux = g.gx[i] / mag[i], uy = g.gy[i] / mag[i];
+        const double ux = g.gx(i) / mag[i], uy = g.gy(i) / mag[i];
         double d, s;
         if (!vf_KSProbeEdge(g, cx, cy, ux, uy, 1.0, 0.5 * threshold, &d, &s)) continue;
         const double ex = cx + d * ux, ey = cy + d * uy;

@@ -14,11 +14,10 @@ void vx_KSGradient::at(double x, double y, float* outX, float* outY) const {
     }
     const float a = static_cast<float>(u - fu), b = static_cast<float>(v - fv);
     if (i >= 0 && j >= 0 && i + 1 < w && j + 1 < h) {
-        const std::size_t at = static_cast<std::size_t>(j * w + i);
-        const float* x0 = gx.data() + at;
-        const float* y0 = gy.data() + at;
-        const float top = x0[0] + a * (x0[1] - x0[0]), bottom = x0[w] + a * (x0[w + 1] - x0[w]);
-        const float topY = y0[0] + a * (y0[1] - y0[0]), bottomY = y0[w] + a * (y0[w + 1] - y0[w]);
+        const float* p = xy.data() + 2 * (j * w + i);
+        const float* q = p + 2 * w;
+        const float top = p[0] + a * (p[2] - p[0]), bottom = q[0] + a * (q[2] - q[0]);
+        const float topY = p[1] + a * (p[3] - p[1]), bottomY = q[1] + a * (q[3] - q[1]);
         *outX = top + b * (bottom - top);
         *outY = topY + b * (bottomY - topY);
         return;
@@ -29,9 +28,9 @@ void vx_KSGradient::at(double x, double y, float* outX, float* outY) const {
     float sx = 0.0f, sy = 0.0f;
     for (int k = 0; k < 4; ++k) {
         if (xs[k] < 0 || ys[k] < 0 || xs[k] >= w || ys[k] >= h) continue;
-        const std::size_t at = static_cast<std::size_t>(ys[k] * w + xs[k]);
-        sx += wts[k] * gx[at];
-        sy += wts[k] * gy[at];
+        const long at = ys[k] * w + xs[k];
+        sx += wts[k] * gx(at);
+        sy += wts[k] * gy(at);
     }
     *outX = sx;
     *outY = sy;
@@ -55,8 +54,7 @@ void vf_KSSobel(const unsigned char* src, long stride, long w, long h, vx_KSGrad
     g.w = w;
     g.h = h;
     const std::size_t n = static_cast<std::size_t>(w * h);
-    g.gx.resize(n);
-    g.gy.resize(n);
+    g.xy.resize(2 * n);
     if (w == 0 || h == 0) return;
     std::vector<int> padded(static_cast<std::size_t>(w + 2) * 3);
     for (long y = 0; y < h; ++y) {
@@ -71,24 +69,23 @@ void vf_KSSobel(const unsigned char* src, long stride, long w, long h, vx_KSGrad
                 p[r][x + 1] = rows[r][x];
             p[r][w + 1] = rows[r][w - 1];
         }
-        float* ox = g.gx.data() + y * w;
-        float* oy = g.gy.data() + y * w;
+        float* out = g.xy.data() + 2 * y * w;
         const int *a = p[0], *b = p[1], *c = p[2];
         for (long x = 0; x < w; ++x) {
             const int dx = (a[x + 2] - a[x]) + 2 * (b[x + 2] - b[x]) + (c[x + 2] - c[x]);
             const int dy = (c[x] + 2 * c[x + 1] + c[x + 2]) - (a[x] + 2 * a[x + 1] + a[x + 2]);
-            ox[x] = 0.125f * static_cast<float>(dx);
-            oy[x] = 0.125f * static_cast<float>(dy);
+            out[2 * x] = 0.125f * static_cast<float>(dx);
+            out[2 * x + 1] = 0.125f * static_cast<float>(dy);
         }
     }
 }
 
 void vf_KSNormalize(vx_KSGradient& g, float contrast) {
     const float c2 = contrast * contrast;
-    const std::size_t n = g.gx.size();
-    float* gx = g.gx.data();
-    float* gy = g.gy.data();
-    for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t n = g.xy.size() / 2;
+    float* gx = g.xy.data();
+    float* gy = g.xy.data() + 1;
+    for (std::size_t i = 0; i < 2 * n; i += 2) {
         const float m2 = gx[i] * gx[i] + gy[i] * gy[i];
         const float inv = (m2 >= c2 && m2 > 0.0f) ? 1.0f / std::sqrt(m2) : 0.0f;
         gx[i] *= inv;

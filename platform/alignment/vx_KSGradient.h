@@ -19,12 +19,15 @@ struct vx_KSPlane {
     const unsigned char* data() const { return pix.data(); }
 };
 
-// Derivatives along x and y of a plane, one float each per pixel.
+// Derivatives along x and y of a plane, interleaved: pixel i's pair is xy[2i], xy[2i+1],
+// so that a bilinear sample of both reads two 16-byte runs.
 struct vx_KSGradient {
     long w = 0;
     long h = 0;
-    std::vector<float> gx;
-    std::vector<float> gy;
+    std::vector<float> xy;
+
+    float gx(long i) const { return xy[static_cast<std::size_t>(2 * i)]; }
+    float gy(long i) const { return xy[static_cast<std::size_t>(2 * i + 1)]; }
 
     // The gradient at a real point (pixel centres at i + 0.5), interpolated bilinearly;
     // outside the plane it is 0.

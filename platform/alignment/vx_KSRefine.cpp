@@ -12,7 +12,7 @@ namespace {
 // the pixel offset each lands in and its turned direction.
 struct Placed {
     std::vector<long> dx, dy;
-    std::vector<std::int32_t> offset; // dy * width + dx for the plane placed on
+    std::vector<std::int32_t> offset; // 2 (dy * width + dx): into the interleaved gradient
     std::vector<float> ux, uy;
     long minX = 0, maxX = 0, minY = 0, maxY = 0;
 };
@@ -33,7 +33,7 @@ void place(const vx_KSLevel& level, double angle, double scale, long width, Plac
         out.dy[k] = static_cast<long>(std::floor(0.5 + scale * (s * f.x + c * f.y)));
         out.ux[k] = static_cast<float>(c * f.ux - s * f.uy);
         out.uy[k] = static_cast<float>(s * f.ux + c * f.uy);
-        out.offset[k] = static_cast<std::int32_t>(out.dy[k] * width + out.dx[k]);
+        out.offset[k] = static_cast<std::int32_t>(2 * (out.dy[k] * width + out.dx[k]));
         out.minX = std::min(out.minX, out.dx[k]);
         out.maxX = std::max(out.maxX, out.dx[k]);
         out.minY = std::min(out.minY, out.dy[k]);
@@ -47,17 +47,15 @@ double scoreAt(const Placed& p, const vx_KSGradient& unit, const vx_KSPlane* car
                long py) {
     const long w = unit.w, h = unit.h;
     const std::size_t n = p.dx.size();
-    const float* gx = unit.gx.data();
-    const float* gy = unit.gy.data();
+    const float* g = unit.xy.data();
     float sum = 0.0f;
     if (!care && px + p.minX >= 0 && py + p.minY >= 0 && px + p.maxX < w && py + p.maxY < h) {
-        const float* bx = gx + py * w + px;
-        const float* by = gy + py * w + px;
+        const float* b = g + 2 * (py * w + px);
         const std::int32_t* off = p.offset.data();
         const float* ux = p.ux.data();
         const float* uy = p.uy.data();
         for (std::size_t k = 0; k < n; ++k)
-            sum += std::max(0.0f, ux[k] * bx[off[k]] + uy[k] * by[off[k]]);
+            sum += std::max(0.0f, ux[k] * b[off[k]] + uy[k] * b[off[k] + 1]);
         return n ? sum / n : 0.0;
     }
     long count = 0;
@@ -70,7 +68,7 @@ double scoreAt(const Placed& p, const vx_KSGradient& unit, const vx_KSPlane* car
         const long i = y * w + x;
         if (care && !care->pix[i]) continue;
         ++count;
-        sum += std::max(0.0f, p.ux[k] * gx[i] + p.uy[k] * gy[i]);
+        sum += std::max(0.0f, p.ux[k] * g[2 * i] + p.uy[k] * g[2 * i + 1]);
     }
     return count > 0 ? sum / count : 0.0;
 }
@@ -285,23 +283,41 @@ double scoreFrame(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g
 
 vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
                          const vx_KSPlane* care, double contrast, bool freeAngle, bool freeScale,
-                         double abandonBelow, const vx_KSPose& start) {
+                         double mustBeat, const vx_KSPose& start) {
+    // How far below mustBeat a partial score gives up: measured on the benchmark
+    // scenes, polishing added at most 0.16 (rarely over 0.06) to the 64-feature score
+    // and at most 0.083 to the 128-feature score.
+    constexpr double kSubsetMargin = 0.1, kHalfMargin = 0.09;
     const double unitScale = std::ldexp(1.0, L);
     Frame f{start.x / unitScale, start.y / unitScale, start.angle, start.scale};
     const std::size_t n = level.features.size();
     // The features are in random order, so a prefix is an even subsample: converge on
-    // it first, give up on poor candidates, then polish with every feature.
+    // 64 features, then on 128, giving up on poor candidates after each, then polish
+    // with every feature.
     const std::size_t subset = std::min<std::size_t>(n, 64);
+    const std::size_t half = std::min<std::size_t>(n, 128);
     vx_KSRefined out;
+    const auto giveUp = [&](double score) {
+        out.abandoned = true;
+        out.score = score;
+    };
     for (double reach : {2.5, 1.5, 1.0}) {
         vxAttention::check();
         if (lsqStep(level, subset, g, care, contrast, freeAngle, freeScale, reach, f) < 0.0) break;
     }
     const double early = scoreFrame(level, subset, g, care, contrast, f, nullptr);
-    if (early < abandonBelow) {
-        out.abandoned = true;
-        out.score = early;
+    if (early < mustBeat - kSubsetMargin) {
+        giveUp(early);
     } else {
+        for (int i = 0; i < 3 && half < n; ++i) {
+            vxAttention::check();
+            if (lsqStep(level, half, g, care, contrast, freeAngle, freeScale, 1.0, f) < 0.05) break;
+        }
+        const double mid =
+            half < n ? scoreFrame(level, half, g, care, contrast, f, nullptr) : early;
+        if (mid < mustBeat - kHalfMargin) giveUp(mid);
+    }
+    if (!out.abandoned) {
         // A step that moved the pattern by less than 0.01 pixel probed where it ends, so
         // its count of features near an edge is the coverage and needs no probing again.
         long found = -1;

@@ -17,11 +17,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kThresholdDropPerLevel = 0.1;
-// Refinement gives up on a candidate whose score, once converged on a subset of the
-// features, stays this far below the accept threshold (or the worst result it would
-// have to displace): polishing with every feature adds at most about 0.16 to the
-// subset's score, and rarely more than 0.06.
-constexpr double kAbandonMargin = 0.1;
 // Candidates come best first by their tracked score, which can lie far below the
 // refined one when tracking ends off the true angle: once the results are full, the
 // rest are dropped unrefined only this far below the worst of them.
@@ -117,8 +112,8 @@ vx_KSRefined scoreUnrefined(const vx_KSLevel& level, int L, const vx_KSGradient&
         if (inside && care && !care->pix[y * unit.w + x]) continue;
         ++count;
         if (!inside) continue;
-        const double agree = std::max(0.0, (c * f.ux - s * f.uy) * unit.gx[y * unit.w + x] +
-                                               (s * f.ux + c * f.uy) * unit.gy[y * unit.w + x]);
+        const double agree = std::max(0.0, (c * f.ux - s * f.uy) * unit.gx(y * unit.w + x) +
+                                               (s * f.ux + c * f.uy) * unit.gy(y * unit.w + x));
         sum += agree;
         if (agree >= 0.866) ++found;
     }
@@ -145,7 +140,7 @@ double clutterOf(const vx_KSModel& m, int L, const vx_KSGradient& g, bool raw, d
         for (long x = std::max(0L, static_cast<long>(tx - reach));
              x < std::min(g.w, static_cast<long>(tx + reach) + 1); ++x) {
             const long i = y * g.w + x;
-            const float m2 = g.gx[i] * g.gx[i] + g.gy[i] * g.gy[i];
+            const float m2 = g.gx(i) * g.gx(i) + g.gy(i) * g.gy(i);
             if (raw ? m2 < c2 : m2 == 0.0f) continue;
             if (care && !care->pix[i]) continue;
             const double dx = x + 0.5 - tx, dy = y + 0.5 - ty;
@@ -299,11 +294,11 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
         const vxXform<2> trainIfc = trainCfi.inverse();
         const vxAffineRectangle window(m.window);
         // Once numToFind results are kept, a candidate must beat the worst of them.
-        const auto abandonBelow = [&](const std::vector<vxKSAlignResult>& kept) {
+        const auto mustBeat = [&](const std::vector<vxKSAlignResult>& kept) {
             double floor = params.acceptThreshold();
             if (static_cast<long>(kept.size()) >= params.numToFind())
                 floor = std::max(floor, kept.back().score());
-            return floor - kAbandonMargin;
+            return floor;
         };
         for (const vx_KSCandidate& c : cands) {
             vxAttention::check();
@@ -315,7 +310,7 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
                 break;
             vx_KSRefined r =
                 refine ? vf_KSRefine(m.levels[fine], fine, fineRaw, careAt(fine), contrast,
-                                     space.freeAngle, space.freeScale, abandonBelow(found), c.pose)
+                                     space.freeAngle, space.freeScale, mustBeat(found), c.pose)
                        : scoreUnrefined(m.levels[fine], fine, unitAt(fine), careAt(fine), c.pose);
             if (r.abandoned) continue;
             double clutter = 0.0;

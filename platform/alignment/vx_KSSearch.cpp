@@ -74,7 +74,7 @@ void orientationSets(const vx_KSGradient& unit, std::vector<std::uint16_t>& bins
     const long w = unit.w, h = unit.h;
     own.resize(static_cast<std::size_t>(w * h));
     for (long i = 0; i < w * h; ++i) {
-        const float ux = unit.gx[i], uy = unit.gy[i];
+        const float ux = unit.gx(i), uy = unit.gy(i);
         own[i] = (ux == 0.0f && uy == 0.0f) ? std::uint16_t(0)
                                             : static_cast<std::uint16_t>(1u << sectorOf(ux, uy));
     }

@@ -68,15 +68,16 @@ struct vx_KSRefined {
     vx_KSPose pose;
     double score = 0.0;
     double coverage = 0.0;
-    bool abandoned = false; // scored below abandonBelow part way (score is that estimate)
+    bool abandoned = false; // given up part way (score is the estimate it was given up on)
 };
 
 // Refines a pose at level L by Gauss-Newton least squares on the distances, along
 // each mapped feature's direction, to the nearest matching image edge in the raw
 // gradient `g`; only the free degrees of freedom move. Then scores it with bilinear
 // gradients and measures coverage. `contrast` is the gradient magnitude below which
-// the image has no edge. A candidate still scoring below abandonBelow once it has
-// converged on a subset of the features is given up (marked abandoned).
+// the image has no edge. A candidate whose score, once converged on a subset of the
+// features, stays clearly below mustBeat (so that polishing cannot lift it to that
+// score) is given up and marked abandoned.
 vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
                          const vx_KSPlane* care, double contrast, bool freeAngle, bool freeScale,
-                         double abandonBelow, const vx_KSPose& start);
+                         double mustBeat, const vx_KSPose& start);
