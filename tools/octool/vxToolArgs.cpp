@@ -14,7 +14,7 @@ bool contains(const std::vector<std::string>& list, const std::string& name) {
 
 } // namespace
 
-vxToolArgs::vxToolArgs(int argc, char** argv, int first, const Spec& spec) {
+vxToolArgs::vxToolArgs(int argc, char** argv, int first, const Accepted& accepted) {
     bool optionsEnded = false;
     for (int i = first; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -23,19 +23,19 @@ vxToolArgs::vxToolArgs(int argc, char** argv, int first, const Spec& spec) {
                 optionsEnded = true;
                 continue;
             }
-            if (static_cast<long>(positionals_.size()) >= spec.maxPositionals)
+            if (static_cast<long>(positionals_.size()) >= accepted.maxPositionals)
                 throw vxToolError("unexpected argument '" + arg + "'");
             positionals_.push_back(arg);
             continue;
         }
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(2, eq == std::string::npos ? eq : eq - 2);
-        if (name == "help" || contains(spec.flags, name)) {
+        if (name == "help" || contains(accepted.flags, name)) {
             if (eq != std::string::npos) throw vxToolError("--" + name + " takes no value");
             values_[name].emplace_back();
             continue;
         }
-        if (!contains(spec.valued, name)) throw vxToolError("unknown option --" + name);
+        if (!contains(accepted.valued, name)) throw vxToolError("unknown option --" + name);
         std::string value;
         if (eq != std::string::npos) {
             value = arg.substr(eq + 1);
@@ -43,7 +43,7 @@ vxToolArgs::vxToolArgs(int argc, char** argv, int first, const Spec& spec) {
             if (i + 1 >= argc) throw vxToolError("--" + name + " needs a value");
             value = argv[++i];
         }
-        if (values_.count(name) && !contains(spec.repeatable, name))
+        if (values_.count(name) && !contains(accepted.repeatable, name))
             throw vxToolError("--" + name + " given twice");
         values_[name].push_back(value);
     }

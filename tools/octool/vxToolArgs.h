@@ -19,7 +19,7 @@ class vxToolArgs {
 public:
     // What a subcommand accepts. `valued` options take a value; those also listed in
     // `repeatable` may be given several times. `--help` is always accepted as a flag.
-    struct Spec {
+    struct Accepted {
         std::vector<std::string> valued;
         std::vector<std::string> flags;
         std::vector<std::string> repeatable;
@@ -29,7 +29,7 @@ public:
     // Parses argv[first] .. argv[argc - 1]. Throws vxToolError for an unknown option, an
     // option without its value, a flag given a value, a non-repeatable option given
     // twice, or too many positional arguments. A lone "--" ends the options.
-    vxToolArgs(int argc, char** argv, int first, const Spec& spec);
+    vxToolArgs(int argc, char** argv, int first, const Accepted& accepted);
 
     bool has(const std::string& name) const { return values_.count(name) != 0; }
     // The value of a valued option; throws vxToolError "missing --name" when absent.
