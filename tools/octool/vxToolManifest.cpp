@@ -34,6 +34,10 @@ vxToolManifestEntry parseLine(const std::vector<std::string>& words, const std::
             v[k] = vfToolParseLong(words[i + k], where + "XYWH"[k]);
         if (v[2] <= 0 || v[3] <= 0)
             throw vxToolError(where + "the area's width and height must be positive");
+        // Far beyond any image, and small enough that corner sums cannot overflow.
+        constexpr long kLimit = 1L << 30;
+        for (const long x : v)
+            if (x < -kLimit || x > kLimit) throw vxToolError(where + "the area is out of range");
         e.hasArea = true;
         e.area = vxPelRect(v[0], v[1], v[2], v[3]);
         i += 4;

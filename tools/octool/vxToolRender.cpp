@@ -127,6 +127,8 @@ void vfToolRenderSheet(const std::string& chars, double size, const vxTestScene&
     for (std::size_t i = 0; i < chars.size(); ++i)
         if (chars[i] == ' ' || chars.find(chars[i]) != i)
             throw vxToolError("--sheet: characters must be distinct and not spaces");
+    if (!(size > 0 && size <= 1000))
+        throw vxToolError("--size: a sheet's cap height must be above 0 and at most 1000 pixels");
     // Cells a few pixels wider than a character's cell, in rows of up to ten.
     const long margin = std::max(4L, std::lround(size / 8));
     const long w = static_cast<long>(std::ceil(vxTestFont::cellWidth * size)) + 2 * margin;

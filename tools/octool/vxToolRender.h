@@ -45,6 +45,7 @@ void vfToolWriteTruth(const std::string& path, const std::string& imagePath,
 
 // Renders `chars` as a sample sheet (rows of up to ten cells) with `look`, writes it to
 // `imagePath` and a manifest (KEY = code point, NAME, IMAGE, X Y W H per character)
-// to `manifestPath`, the image named relative to the manifest's folder.
+// to `manifestPath`, the image named relative to the manifest's folder. Throws
+// vxToolError for a size outside (0, 1000], repeated characters or spaces.
 void vfToolRenderSheet(const std::string& chars, double size, const vxTestScene& look,
                        const std::string& imagePath, const std::string& manifestPath);

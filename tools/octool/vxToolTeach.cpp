@@ -47,7 +47,9 @@ vxOCAlphabet vfToolTeach(const std::string& manifestPath, double threshold, bool
         name = path.parent_path().filename().string();
 
     vxOCAlphabet alphabet(models, threshold, false, vfToolFromUtf8(name, "the manifest's name"));
-    log << "taught " << alphabet.numChars() << " characters from " << manifestPath << "\n";
+    log << "taught " << alphabet.numChars()
+        << (alphabet.numChars() == 1 ? " character" : " characters") << " from " << manifestPath
+        << "\n";
     if (compile) {
         const auto start = std::chrono::steady_clock::now();
         alphabet.compile();
