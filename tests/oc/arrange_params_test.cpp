@@ -13,6 +13,7 @@ namespace {
 
 using Defs = vxOCArrangeDefs;
 using Access = vx_OCArrangeResultsAccess;
+using Set = std::function<void(vxOCArrangeParams&)>;
 const double notANumber = std::numeric_limits<double>::quiet_NaN();
 
 std::vector<unsigned char> store(vxOCArrangeParams p) {
@@ -22,7 +23,7 @@ std::vector<unsigned char> store(vxOCArrangeParams p) {
 }
 
 // Each changes one field away from its default.
-const std::function<void(vxOCArrangeParams&)> changes[] = {
+const Set changes[] = {
     [](auto& p) { p.scaleRange(vxRange(0.5, 2.0)); },
     [](auto& p) { p.minMatchScore(0.7); },
     [](auto& p) { p.maxLines(3); },
@@ -61,22 +62,17 @@ vxOCArrangeParams loaded(const std::vector<unsigned char>& bytes) {
 
 } // namespace
 
-TEST(ArrangeParams, SettersRejectOutOfRangeValuesWithTheirMessagesAndChangeNothing) {
-    using Set = std::function<void(vxOCArrangeParams&)>;
+TEST(ArrangeParams, SettersCheckInclusiveBoundsWithTheirMessagesAndChangeNothingOnFailure) {
     const struct {
         Set set;
         const wchar_t* message;
     } rejected[] = {
         {[](auto& p) { p.scaleRange(vxRange::EmptyRange()); }, L"Invalid scale range"},
-        {[](auto& p) { p.scaleRange(vxRange::FullRange()); }, L"Invalid scale range"},
         {[](auto& p) { p.scaleRange(vxRange(0.0, 1.0)); }, L"Invalid scale range"},
-        {[](auto& p) { p.scaleRange(vxRange(-1.0, 1.0)); }, L"Invalid scale range"},
         {[](auto& p) { p.minMatchScore(-1e-12); }, L"Invalid min match score"},
-        {[](auto& p) { p.minMatchScore(1.0000001); }, L"Invalid min match score"},
         {[](auto& p) { p.minMatchScore(notANumber); }, L"Invalid min match score"},
         {[](auto& p) { p.maxLines(0); }, L"Invalid max lines"},
         {[](auto& p) { p.lineType(Defs::LineType(3)); }, L"Invalid line type"},
-        {[](auto& p) { p.lineType(Defs::LineType(-1)); }, L"Invalid line type"},
         {[](auto& p) { p.maxUnmatchedChars(-1); }, L"Invalid max unmatched chars"},
         {[](auto& p) { p.orientationMode(Defs::OrientationMode(2)); }, L"Invalid orientation mode"},
         {[](auto& p) { p.orientationReference(Defs::OrientationReference(2)); },
@@ -101,25 +97,9 @@ TEST(ArrangeParams, SettersRejectOutOfRangeValuesWithTheirMessagesAndChangeNothi
         }
         EXPECT_EQ(p, allChanged());
     }
-}
 
-TEST(ArrangeParams, DefaultsAndInclusiveBounds) {
+    // The bounds themselves are accepted; free fields take anything.
     vxOCArrangeParams p;
-    EXPECT_EQ(p.scaleRange(), vxRange(0.9, 1.1));
-    EXPECT_EQ(p.minMatchScore(), 0.4);
-    EXPECT_EQ(p.maxLines(), 0x7fffffff);
-    EXPECT_EQ(p.lineType(), Defs::eDontCare);
-    EXPECT_FALSE(p.isTextDirectionSpecified());
-    EXPECT_TRUE(p.isCircularTextDirectionClockwise());
-    EXPECT_EQ(p.maxUnmatchedChars(), 0x7fffffff);
-    EXPECT_EQ(p.orientationMode(), Defs::eAverage);
-    EXPECT_EQ(p.orientationReference(), Defs::eRelative);
-    EXPECT_EQ(p.lineBreakCost(), 2.0);
-    EXPECT_EQ(p.scaleCost(), 1.0);
-    EXPECT_FALSE(p.compPoseUncertainties());
-    EXPECT_EQ(p.maxCandidates(), 500000);
-    EXPECT_EQ(p.timeout(), 10.0);
-
     p.minMatchScore(0.0);
     p.minMatchScore(1.0);
     p.maxLines(1);
@@ -129,22 +109,24 @@ TEST(ArrangeParams, DefaultsAndInclusiveBounds) {
     p.lineBreakCost(0.0);
     p.scaleRange(vxRange(0.5, std::numeric_limits<double>::infinity()));
     p.scaleRange(vxRange(1.0, 1.0));
-    p.straightTextDirection(vxRadian(notANumber)); // free fields take anything
+    p.straightTextDirection(vxRadian(notANumber));
     EXPECT_EQ(p.scaleRange(), vxRange(1.0, 1.0));
 }
 
-TEST(ArrangeParams, EveryFieldTakesPartInEqualityAndArchive) {
-    EXPECT_EQ(vxOCArrangeParams(), vxOCArrangeParams());
+TEST(ArrangeParams, EveryFieldTakesPartInEqualityAndArchiveWithItsLayout) {
+    const vxOCArrangeParams d; // the defaults that change what a search accepts
+    EXPECT_EQ(d.scaleRange(), vxRange(0.9, 1.1));
+    EXPECT_EQ(d.minMatchScore(), 0.4);
+    EXPECT_EQ(d.maxCandidates(), 500000);
+    EXPECT_EQ(d.timeout(), 10.0);
+    EXPECT_EQ(loaded(store(d)), d);
     for (size_t i = 0; i < std::size(changes); ++i) {
         vxOCArrangeParams one;
         changes[i](one);
         EXPECT_NE(one, vxOCArrangeParams()) << "field " << i;
         EXPECT_EQ(loaded(store(one)), one) << "field " << i;
     }
-}
 
-TEST(ArrangeParams, ArchiveRoundTripLayoutAndDamagedStreams) {
-    EXPECT_EQ(loaded(store(vxOCArrangeParams())), vxOCArrangeParams());
     // Version byte, range (2 doubles), score, int, enum (unsigned long), bool, angle,
     // bool, int, two enums, angle, six costs, bool, int, timeout.
     const std::vector<unsigned char> bytes = store(allChanged());
@@ -162,14 +144,11 @@ TEST(ArrangeParams, ArchiveRoundTripLayoutAndDamagedStreams) {
     } catch (const vxArchive::UnknownVersion& e) {
         EXPECT_EQ(e.className(), "oc/arrange");
     }
-
     std::vector<unsigned char> badEnum = bytes;
     badEnum[29] = 7; // the line type
     vxArchive enumIn(badEnum);
     EXPECT_THROW(enumIn || target, vxArchive::BadData);
-
-    std::vector<unsigned char> truncated(bytes.begin(), bytes.end() - 1);
-    vxArchive truncatedIn(truncated);
+    vxArchive truncatedIn(std::vector<unsigned char>(bytes.begin(), bytes.end() - 1));
     EXPECT_THROW(truncatedIn || target, vxArchive::BadData);
     EXPECT_EQ(target, vxOCArrangeParams());
 }
@@ -196,11 +175,9 @@ vxOCArrangeResults filledResults() {
 } // namespace
 
 TEST(ArrangeResults, EqualityComparesArrangementsByValue) {
-    EXPECT_EQ(vxOCArrangeResults(), vxOCArrangeResults());
     vxOCArrangeResults a = filledResults();
     vxOCArrangeResults b = filledResults(); // a different, equal arrangement object
     EXPECT_EQ(a, b);
-
     Access::arrangement(b) = arrangement(L"other");
     EXPECT_NE(a, b);
     Access::arrangement(b).reset();
@@ -208,10 +185,6 @@ TEST(ArrangeResults, EqualityComparesArrangementsByValue) {
     EXPECT_NE(b, a);
     Access::arrangement(a).reset();
     EXPECT_EQ(a, b);
-
-    Access::scores(b)[0] = 0.8;
-    EXPECT_NE(a, b);
-    Access::scores(b)[0] = 0.9;
     Access::statusFlags(b).pop_back();
     EXPECT_NE(a, b);
 }
@@ -221,7 +194,6 @@ TEST(ArrangeResults, ArchiveVersionsAndDamagedStreams) {
     vxArchive out;
     out || filled;
     EXPECT_EQ(out.bytes()[0], 1);
-
     vxOCArrangeResults loaded;
     vxArchive in(out.bytes());
     in || loaded;

@@ -78,7 +78,9 @@ TEST(ArrangeCost, SpacingAndPlacementAlongTheLineCostTangentially) {
     EXPECT_NEAR(cost.spacing, 0.0, 1e-12);
 }
 
-TEST(ArrangeCost, LinesBeginAndEndWithCharacters) {
+TEST(ArrangeCost, UnmatchedPositionsAtLineEndsAndAgainstTheLimits) {
+    // Lines begin and end with characters; only the last line of an incomplete
+    // candidate may still end unmatched, and a lone unmatched position is a line.
     ArrangeScene s;
     s.addRow(3, 0, 0, 0.9);
     vx_ArrangeCost cost;
@@ -86,44 +88,36 @@ TEST(ArrangeCost, LinesBeginAndEndWithCharacters) {
     EXPECT_DOUBLE_EQ(cost.unmatched, 1.0);
     EXPECT_FALSE(s.evaluate(arrangement({-1, 0, 0}, {0}), cost));
     EXPECT_FALSE(s.evaluate(arrangement({0, 0, -1}, {0}), cost));
-    EXPECT_TRUE(s.evaluate(arrangement({0, 0, -1}, {0, 2}), cost)); // a lone unmatched line
-
-    // Only the last line of an incomplete candidate may still end unmatched.
-    s.addRow(1, 36, 0, 0.9, 4);
+    EXPECT_TRUE(s.evaluate(arrangement({0, 0, -1}, {0, 2}), cost));
+    s.addRow(1, 0, 100, 0.9, 4);
     EXPECT_TRUE(s.evaluate(arrangement({0, 0, -1}, {0}), cost));
     EXPECT_FALSE(s.evaluate(arrangement({0, -1, 0}, {0, 2}), cost));
-}
 
-TEST(ArrangeCost, LoneUnmatchedLinesDoNotCountAgainstMaxLines) {
-    ArrangeScene s;
-    s.addRow(3, 0, 0, 0.9);
-    s.addRow(1, 0, 100, 0.9, 4);
+    // Lone unmatched lines do not count against maxLines.
     s.params.maxLines(1);
-    vx_ArrangeCost cost;
     ASSERT_TRUE(s.evaluate(arrangement({0, 0, 0, -1}, {0, 3}), cost));
     EXPECT_EQ(cost.lineBreak, 0.0);
     EXPECT_FALSE(s.evaluate(arrangement({0, 0, 0, 0}, {0, 3}), cost));
     s.params.maxLines(2);
     ASSERT_TRUE(s.evaluate(arrangement({0, 0, 0, 0}, {0, 3}), cost));
     EXPECT_DOUBLE_EQ(cost.lineBreak, 2.0);
-}
 
-TEST(ArrangeCost, BlankAndUncostedPositionsAgainstTheUnmatchedLimit) {
-    ArrangeScene s;
-    s.addRow(4, 0, 0, 0.9);
-    s.info[1].isBlank(true);                // counts nowhere
-    s.info[2].isCostedWhenUnmatched(false); // counts, free of charge
-    s.params.maxUnmatchedChars(1);
+    // A blank counts nowhere; an uncosted position counts against the limit, free of
+    // charge; the final evaluation ignores the limit.
+    ArrangeScene row;
+    row.addRow(4, 0, 0, 0.9);
+    row.info[1].isBlank(true);
+    row.info[2].isCostedWhenUnmatched(false);
+    row.params.maxUnmatchedChars(1);
     const vx_ArrangeCandidate gaps = arrangement({0, -1, -1, 0}, {0});
-    vx_ArrangeCost cost;
-    ASSERT_TRUE(s.evaluate(gaps, cost));
+    ASSERT_TRUE(row.evaluate(gaps, cost));
     EXPECT_EQ(cost.unmatched, 0.0);
-    s.params.maxUnmatchedChars(0);
-    EXPECT_FALSE(s.evaluate(gaps, cost));
-    EXPECT_TRUE(s.evaluate(gaps, cost, true)); // the final evaluation ignores the limit
-    s.info[2].isCostedWhenUnmatched(true);
-    s.params.maxUnmatchedChars(1);
-    ASSERT_TRUE(s.evaluate(gaps, cost));
+    row.params.maxUnmatchedChars(0);
+    EXPECT_FALSE(row.evaluate(gaps, cost));
+    EXPECT_TRUE(row.evaluate(gaps, cost, true));
+    row.info[2].isCostedWhenUnmatched(true);
+    row.params.maxUnmatchedChars(1);
+    ASSERT_TRUE(row.evaluate(gaps, cost));
     EXPECT_DOUBLE_EQ(cost.unmatched, 1.0);
 }
 
@@ -150,26 +144,22 @@ ArrangeScene arcScene() {
     return s;
 }
 
-TEST(ArrangeCost, StraightWinsTiesWithCircular) {
+TEST(ArrangeCost, LineTypeTiesTextDirectionAndHandedness) {
     ArrangeScene s = arcScene();
     const vx_ArrangeCandidate line = arrangement({0, 0, 0}, {0});
     vx_ArrangeCost cost;
+    // Straight wins ties; the arc passes through every origin, the line does not.
     s.params.normalTransCost(0);
     s.params.tangentialTransCost(0);
     s.params.orientationCost(0);
     ASSERT_TRUE(s.evaluate(line, cost));
     EXPECT_EQ(cost.lines[0].kind, vx_ArrangeLineCost::eStraight);
-    s.params.normalTransCost(1); // the arc passes through every origin, the line does not
+    s.params.normalTransCost(1);
     ASSERT_TRUE(s.evaluate(line, cost, true));
     EXPECT_EQ(cost.lines[0].kind, vx_ArrangeLineCost::eCircular);
     EXPECT_NEAR(cost.normal, 0.0, 1e-9);
     EXPECT_NEAR(cost.lines[0].arc.rx(), 72.5, 1e-6);
-}
 
-TEST(ArrangeCost, LineTypeTextDirectionAndHandedness) {
-    ArrangeScene s = arcScene();
-    const vx_ArrangeCandidate line = arrangement({0, 0, 0}, {0});
-    vx_ArrangeCost cost;
     s.params.isTextDirectionSpecified(true);
     s.params.lineType(vxOCArrangeDefs::eStraight);
     EXPECT_TRUE(s.evaluate(line, cost));
@@ -339,7 +329,7 @@ TEST(ArrangeSearch, CandidatesFarBehindTheDeepestArePruned) {
     EXPECT_EQ(best.choices(), Choices(8, 1));
 }
 
-TEST(ArrangeSearch, CandidateLimitReturnsThePaddedBestSoFar) {
+TEST(ArrangeSearch, CandidateLimitAndDeadEndsReturnThePaddedBestSoFar) {
     ArrangeScene s;
     s.addRow(5, 0, 0, 0.9);
     vx_ArrangeCandidate best;
@@ -357,18 +347,15 @@ TEST(ArrangeSearch, CandidateLimitReturnsThePaddedBestSoFar) {
     s.params.maxCandidates(500000);
     EXPECT_TRUE(s.search(best));
     EXPECT_EQ(best.choices(), Choices(5, 0));
-}
 
-TEST(ArrangeSearch, PaddingSplitsTheUnmatchedEndOfTheLastLine) {
     // Position 3 has no instance and may not be left unmatched: no candidate gets past
-    // it, and the best one, ending its line unmatched, is padded.
-    ArrangeScene s;
-    s.addRow(2, 0, 0, 0.9);
-    s.addPosition(3);
-    s.addPosition(4);
-    s.info[3].mayBeUnmatched(false);
-    vx_ArrangeCandidate best;
-    EXPECT_FALSE(s.search(best));
+    // it, and the best one, ending its line unmatched, is padded and split.
+    ArrangeScene gap;
+    gap.addRow(2, 0, 0, 0.9);
+    gap.addPosition(3);
+    gap.addPosition(4);
+    gap.info[3].mayBeUnmatched(false);
+    EXPECT_FALSE(gap.search(best));
     EXPECT_EQ(best.choices(), (Choices{0, 0, -1, -1}));
     EXPECT_EQ(best.lineStarts(), (Choices{0, 2, 3}));
 }

@@ -41,63 +41,51 @@ TEST(Errors, NumbersAreFixed) {
     EXPECT_EQ(vx_OCExtractDefs::vx_OCExtractError().errorNumber(), 0x10007402);
 }
 
-TEST(Errors, ArchiveKeepsMessageExceptForArrangerErrors) {
+TEST(Errors, ArchiveLayoutMessagesAndUnknownVersions) {
+    // A module error keeps its message and type; an arranger error drops the message.
     vxOCDefs::BadIndex badIndex(L"index 7 out of range");
     auto loaded = roundTrip(badIndex);
     auto* asBadIndex = dynamic_cast<vxOCDefs::BadIndex*>(loaded.get());
     ASSERT_NE(asBadIndex, nullptr);
     EXPECT_EQ(asBadIndex->message(), L"index 7 out of range");
-
     vx_OCExtractDefs::vx_OCExtractError extract(L"Bad index");
-    auto loadedExtract = roundTrip(extract);
-    EXPECT_EQ(dynamic_cast<vxException&>(*loadedExtract).message(), L"Bad index");
-
+    EXPECT_EQ(dynamic_cast<vxException&>(*roundTrip(extract)).message(), L"Bad index");
     vxOCArrangeDefs::BadParams arrange(L"Timeout must be >= 0");
     auto loadedArrange = roundTrip(arrange);
     auto* asArrange = dynamic_cast<vxOCArrangeDefs::BadParams*>(loadedArrange.get());
     ASSERT_NE(asArrange, nullptr);
     EXPECT_EQ(asArrange->message(), L"");
-}
 
-TEST(Errors, ArchiveLayoutAndUnknownVersions) {
-    // A module error: own version, Errors version, then the string level.
+    // Own version, Errors version, then the string level; an unknown version names its
+    // class level.
+    const auto expectUnknownVersion = [](auto target, std::vector<unsigned char> bytes, size_t at,
+                                         const char* level) {
+        bytes[at] = 3;
+        vxArchive in(bytes);
+        try {
+            in || target;
+            ADD_FAILURE() << "expected UnknownVersion";
+        } catch (const vxArchive::UnknownVersion& e) {
+            EXPECT_EQ(e.className(), level);
+        }
+    };
     vxOCDefs::BadKey key(L"k");
     vxArchive out;
     out || key;
-    std::vector<unsigned char> bytes = out.bytes();
-    ASSERT_GE(bytes.size(), 3u);
-    EXPECT_EQ(bytes[0], 0);
-    EXPECT_EQ(bytes[1], 0);
-
-    bytes[1] = 1;
-    vxOCDefs::BadKey target;
-    vxArchive in(bytes);
-    try {
-        in || target;
-        FAIL() << "expected UnknownVersion";
-    } catch (const vxArchive::UnknownVersion& e) {
-        EXPECT_EQ(e.className(), "vxOCDefs::Errors");
-    }
+    ASSERT_GE(out.bytes().size(), 3u);
+    EXPECT_EQ(out.bytes()[0], 0);
+    EXPECT_EQ(out.bytes()[1], 0);
+    expectUnknownVersion(vxOCDefs::BadKey(), out.bytes(), 1, "vxOCDefs::Errors");
 
     // An arranger error archives its two levels and then the bare exception level.
     vxOCArrangeDefs::BadMask mask(L"not archived");
-    vxArchive maskOut;
+    vxArchive maskOut, stringOut;
     maskOut || mask;
-    vxArchive stringOut;
     vxOCDefs::BadKey empty;
     stringOut || empty;
     EXPECT_LT(maskOut.bytes().size(), stringOut.bytes().size());
-
-    std::vector<unsigned char> maskBytes = maskOut.bytes();
-    maskBytes[0] = 3;
-    vxArchive maskIn(maskBytes);
-    vxOCArrangeDefs::BadMask maskTarget;
-    try {
-        maskIn || maskTarget;
-        FAIL() << "expected UnknownVersion";
-    } catch (const vxArchive::UnknownVersion& e) {
-        EXPECT_EQ(e.className(), "vxOCArrangeDefs::BadMask");
-    }
+    expectUnknownVersion(vxOCArrangeDefs::BadMask(), maskOut.bytes(), 0,
+                         "vxOCArrangeDefs::BadMask");
 }
 
 TEST(Errors, SuicideAndRethrowKeepsConcreteType) {

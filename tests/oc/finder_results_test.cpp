@@ -79,7 +79,6 @@ TEST(FinderResults, CharResultOrderIndexChecksRemovalAndMerging) {
                                square(49, 1, 10), square(80, 0, 10)});
     expectBadIndex([&] { r->pose(5); });
     expectBadIndex([&] { r->score(-1); });
-    expectBadIndex([&] { Peer::doesOverlap(*r, 0, 5, 0.1); });
     EXPECT_EQ(r->pose(4).trans().x(), 4.0);
     EXPECT_TRUE(Peer::doesOverlap(*r, 1, 2, 0.2));
     EXPECT_FALSE(Peer::doesOverlap(*r, 0, 1, 0.2));

@@ -35,15 +35,12 @@ TEST(FinderTraining, DistinctKeysWithOccurrencesAndCharactersWithoutPattern) {
     EXPECT_EQ(Peer::keys(m), (std::vector<long>{'3', '7', '9', 100, 555}));
     EXPECT_EQ(Peer::occurrences(m), (std::vector<long>{1, 2, 1, 1, 1}));
     EXPECT_EQ(m.numModels(), 5);
-    EXPECT_NE(Peer::pattern(m, 0), nullptr);
-    EXPECT_EQ(Peer::pattern(m, 1), nullptr);
-    EXPECT_NE(Peer::pattern(m, 2), nullptr);
-    EXPECT_EQ(Peer::pattern(m, 3), nullptr);
-    EXPECT_EQ(Peer::pattern(m, 4), nullptr);
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(Peer::pattern(m, i) != nullptr, i == 0 || i == 2) << i;
     // Characters without a pattern come last in the search order, by index.
     EXPECT_EQ(Peer::searchOrder(m).size(), 5u);
-    EXPECT_EQ(Peer::searchOrder(m)[2], 1);
-    EXPECT_EQ(Peer::searchOrder(m)[3], 3);
+    EXPECT_EQ(std::vector<long>(Peer::searchOrder(m).begin() + 2, Peer::searchOrder(m).end()),
+              (std::vector<long>{1, 3, 4}));
 
     m.init();
     EXPECT_EQ(m.numModels(), 0);
@@ -138,7 +135,6 @@ TEST(FinderTraining, SymmetryOfRingAndStrokeGlyphs) {
     for (char c : std::string("F4697H"))
         expectSymmetry(c, vx_OCExtractDefs::eNotSymmetric);
     EXPECT_EQ(Peer::pattern(m, indexOf(m, 'H')), nullptr);
-    EXPECT_EQ(Peer::pattern(m, indexOf(m, '7')), nullptr);
 
     // The half-turn poses turn the model about its image centre; non-symmetric models
     // keep the identity.

@@ -1,5 +1,6 @@
 // Key set: wild cards, current indices, confusion overrides, construction from an
 // alphabet, equality and archive versions.
+#include "oc_test_support.h"
 #include "vxOCAlphabet.h"
 #include "vxOCKeySet.h"
 
@@ -7,15 +8,7 @@
 
 namespace {
 
-template <class E, class F> void throws(F f, const wchar_t* message) {
-    try {
-        f();
-        FAIL() << "no exception";
-    } catch (const E& e) {
-        EXPECT_EQ(e.message(), message);
-    }
-}
-
+using oc_test::expectThrows;
 using Keys = std::vector<long>;
 using BadKey = vxOCDefs::BadKey;
 using BadIndex = vxOCDefs::BadIndex;
@@ -36,12 +29,16 @@ TEST(KeySet, WildCardsAndCurrentIndices) {
     vxOCKeySet def;
     EXPECT_TRUE(def.isCurrentWildcard());
     EXPECT_EQ(def.currentKeyIndex(), -1);
-    throws<BadKey>([&] { def.currentKey(); }, L"Wild-card characters have no key.");
-    throws<BadKey>([&] { def.currentKeys(); }, L"Wild-card characters have no key index.");
+    expectThrows<BadKey>([&] { def.currentKey(); }, L"Wild-card characters have no key.");
+    expectThrows<BadKey>([&] { def.currentKeys(); }, L"Wild-card characters have no key index.");
 
     // Any -1 makes a wild card; currentKey looks at the first index before counting.
     EXPECT_TRUE(vxOCKeySet({10, 20}, Keys{1, -1}).isCurrentWildcard());
-    throws<vxOCDefs::BadParams>([] { vxOCKeySet({10, 20}, Keys{1, -1}).currentKey(); }, kNotOne);
+    expectThrows<vxOCDefs::BadParams>(
+        [] {
+            vxOCKeySet({10, 20}, Keys{1, -1}).currentKey();
+        },
+        kNotOne);
 
     vxOCKeySet none({10, 20}, Keys{});
     EXPECT_FALSE(none.isCurrentWildcard());
@@ -51,25 +48,25 @@ TEST(KeySet, WildCardsAndCurrentIndices) {
 
     none.currentKeyIndices({1, 0});
     EXPECT_EQ(none.currentKeys(), (Keys{20, 10}));
-    throws<vxOCDefs::BadParams>([&] { none.currentKeyIndex(0); }, kNotOne);
+    expectThrows<vxOCDefs::BadParams>([&] { none.currentKeyIndex(0); }, kNotOne);
 }
 
 TEST(KeySet, FailedChangesLeaveTheSetAsItWas) {
-    throws<vxOCDefs::SameKey>(
+    expectThrows<vxOCDefs::SameKey>(
         [] {
             vxOCKeySet({1, 1}, -7);
         },
         L"Possible keys for a character position must be unique.");
-    throws<BadIndex>([] { vxOCKeySet({1, 2}, -2); }, kBadIndices);
-    throws<BadIndex>([] { vxOCKeySet({1, 2}, 2); }, kBadIndices);
+    expectThrows<BadIndex>([] { vxOCKeySet({1, 2}, -2); }, kBadIndices);
+    expectThrows<BadIndex>([] { vxOCKeySet({1, 2}, 2); }, kBadIndices);
 
     vxOCKeySet set({5, 6, 7}, 2);
     set.confusionOverrides(5, {6});
     const vxOCKeySet before = set;
     EXPECT_THROW(set.keys({1, 2, 1}), vxOCDefs::SameKey);
-    throws<BadIndex>([&] { set.keys({1, 2}); }, kBadIndices);
-    throws<BadIndex>([&] { set.currentKeyIndices({0, 0}); }, L"Key indices must be unique.");
-    throws<BadIndex>([&] { set.currentKeyIndices({0, 3}); }, kBadIndices);
+    expectThrows<BadIndex>([&] { set.keys({1, 2}); }, kBadIndices);
+    expectThrows<BadIndex>([&] { set.currentKeyIndices({0, 0}); }, L"Key indices must be unique.");
+    expectThrows<BadIndex>([&] { set.currentKeyIndices({0, 3}); }, kBadIndices);
     EXPECT_THROW(set.currentKeyIndex(-2), BadIndex);
     EXPECT_EQ(set, before);
 
@@ -80,10 +77,10 @@ TEST(KeySet, FailedChangesLeaveTheSetAsItWas) {
 
 TEST(KeySet, ConfusionOverridesCompareRegardlessOfOrder) {
     vxOCKeySet set({1, 2, 3, 4}, 0);
-    throws<BadKey>([&] { set.confusionOverrides(9); },
-                   L"The specified key is not a member of the key set.");
-    throws<BadKey>([&] { set.removeConfusionOverrides(1); },
-                   L"There are no confusion keys overrides for the specified key.");
+    expectThrows<BadKey>([&] { set.confusionOverrides(9); },
+                         L"The specified key is not a member of the key set.");
+    expectThrows<BadKey>([&] { set.removeConfusionOverrides(1); },
+                         L"There are no confusion keys overrides for the specified key.");
 
     set.confusionOverrides(1, {2});
     set.confusionOverrides(2, {1, 3});
@@ -126,17 +123,17 @@ TEST(KeySet, FromAlphabetNames) {
     EXPECT_EQ(set.keys(), (Keys{3, 2, 4}));
     EXPECT_EQ(set.currentKeyIndices(), (Keys{1, 2}));
 
-    throws<vxOCDefs::SameKey>(
+    expectThrows<vxOCDefs::SameKey>(
         [&] {
             vxOCKeySet(alphabet, {L"A", L"Z", L"A"}, L"A");
         },
         L"Possible character names for a character position must be unique.");
-    throws<BadKey>(
+    expectThrows<BadKey>(
         [&] {
             vxOCKeySet(alphabet, {L"A", L"Z"}, L"A");
         },
         L"At least one of the character names is not found in the supplied alphabet.");
-    throws<BadIndex>(
+    expectThrows<BadIndex>(
         [&] {
             vxOCKeySet(alphabet, {L"A", L"B"}, L"O");
         },

@@ -1,5 +1,6 @@
 // Lines and line arrangements: validation order, queries, enclosing rectangles with
 // and without confusable characters, equality, current-key changes and archives.
+#include "oc_test_support.h"
 #include "vxOCLine.h"
 
 #include "vxPelOps.h"
@@ -10,15 +11,7 @@
 
 namespace {
 
-template <class E, class F> void throws(F f, const wchar_t* message) {
-    try {
-        f();
-        FAIL() << "no exception";
-    } catch (const E& e) {
-        EXPECT_EQ(e.message(), message);
-    }
-}
-
+using oc_test::expectThrows;
 using Alphabet = vxPtrHandle_const<vxOCAlphabet>;
 using Line = vxPtrHandle_const<vxOCLine>;
 using Lines = std::vector<Line>;
@@ -88,17 +81,18 @@ TEST(Line, ConstructionValidatesInOrder) {
     const vxRadian neg(-0.1);
     const Reals ones(3, 1.0), zeros(3, 0.0);
 
-    throws<BadParams>([&] { vxOCLine(sets, Alphabet(), onePose, 0.0, -1, neg, -1, L""); },
-                      L"Alphabet must point to a valid object.");
-    throws<BadParams>([&] { vxOCLine(sets, a, onePose, 0.0, -1, neg, -1, L""); },
-                      L"Number of character poses does not match the number of key sets.");
-    throws<BadParams>([&] { vxOCLine(sets, a, poses, Reals{1}, Reals{}, Angles{}, zeros, L""); },
-                      L"Number of character scales does not match the number of key sets.");
+    expectThrows<BadParams>([&] { vxOCLine(sets, Alphabet(), onePose, 0.0, -1, neg, -1, L""); },
+                            L"Alphabet must point to a valid object.");
+    expectThrows<BadParams>([&] { vxOCLine(sets, a, onePose, 0.0, -1, neg, -1, L""); },
+                            L"Number of character poses does not match the number of key sets.");
+    expectThrows<BadParams>(
+        [&] { vxOCLine(sets, a, poses, Reals{1}, Reals{}, Angles{}, zeros, L""); },
+        L"Number of character scales does not match the number of key sets.");
     // Explicit poses name the values their own way; NaN is not a valid uncertainty.
-    throws<BadParams>([&] { vxOCLine(sets, a, poses, 1.0, -1, r0, 0, L""); },
-                      L"Character position uncertainty must be >= 0");
-    throws<BadParams>([&] { vxOCLine(sets, a, poses, 1.0, 0, r0, std::nan(""), L""); },
-                      L"Character scale uncertainty must be >= 0");
+    expectThrows<BadParams>([&] { vxOCLine(sets, a, poses, 1.0, -1, r0, 0, L""); },
+                            L"Character position uncertainty must be >= 0");
+    expectThrows<BadParams>([&] { vxOCLine(sets, a, poses, 1.0, 0, r0, std::nan(""), L""); },
+                            L"Character scale uncertainty must be >= 0");
 
     // Per position, all four checks of a position come before the next position.
     Angles rotation2(3);
@@ -106,17 +100,18 @@ TEST(Line, ConstructionValidatesInOrder) {
     Reals scale1 = ones, translation2 = zeros;
     scale1[1] = 0.0;
     translation2[2] = -1.0;
-    throws<BadParams>([&] { vxOCLine(sets, a, poses, scale1, zeros, rotation2, zeros, L""); },
-                      L"Character scale factors must be > 0");
-    throws<BadParams>([&] { vxOCLine(sets, a, poses, ones, translation2, rotation2, zeros, L""); },
-                      L"Character translation uncertainties must be >= 0");
-    throws<BadParams>([&] { vxOCLine(sets, a, poses, ones, zeros, rotation2, zeros, L""); },
-                      L"Character rotation uncertainties must be >= 0");
+    expectThrows<BadParams>([&] { vxOCLine(sets, a, poses, scale1, zeros, rotation2, zeros, L""); },
+                            L"Character scale factors must be > 0");
+    expectThrows<BadParams>(
+        [&] { vxOCLine(sets, a, poses, ones, translation2, rotation2, zeros, L""); },
+        L"Character translation uncertainties must be >= 0");
+    expectThrows<BadParams>([&] { vxOCLine(sets, a, poses, ones, zeros, rotation2, zeros, L""); },
+                            L"Character rotation uncertainties must be >= 0");
 
     // Keys come last; a possible key that is not current counts too.
     const std::vector<vxOCKeySet> foreign{vxOCKeySet({1, 9}, 0)};
     EXPECT_THROW(vxOCLine(foreign, a, vx2Rigid(), 0.0, 0, r0, 0, L""), BadParams);
-    throws<vxOCDefs::BadKey>(
+    expectThrows<vxOCDefs::BadKey>(
         [&] { vxOCLine(foreign, a, vx2Rigid(), 1.0, 0, r0, 0, L""); },
         L"A key in the set sequence is not available in the supplied alphabet.");
 
@@ -132,9 +127,9 @@ TEST(Line, QueriesAndEquality) {
                          vxOCKeySet({1}, std::vector<long>{})},
                         alphabet(), vx2Rigid(), 1.0, 0.0, r0, 0.0, L"");
     EXPECT_EQ(line.numNormalChars(), 2);
-    throws<vxOCDefs::BadIndex>([&] { line.isWildcard(5); }, L"Invalid position index.");
-    throws<vxOCDefs::BadIndex>([&] { line.characters(1); },
-                               L"The specified position contains a wildcard character.");
+    expectThrows<vxOCDefs::BadIndex>([&] { line.isWildcard(5); }, L"Invalid position index.");
+    expectThrows<vxOCDefs::BadIndex>([&] { line.characters(1); },
+                                     L"The specified position contains a wildcard character.");
     EXPECT_EQ(line.character(3)->key(), 3);
     EXPECT_EQ(line.characters(3).at(1)->key(), 4);
     EXPECT_TRUE(line.characters(4).empty());
@@ -152,8 +147,8 @@ TEST(Line, QueriesAndEquality) {
 
 TEST(Line, EncloseRectWithAndWithoutConfusableCharacters) {
     const vxOCLine a = oneChar(1, vxVector<2>(100, 50));
-    throws<BadParams>([&] { a.encloseRect(kId, kId, kId, 0, vxRadian(-1), 0, 0); },
-                      L"Rotation uncertainty must be >= 0");
+    expectThrows<BadParams>([&] { a.encloseRect(kId, kId, kId, 0, vxRadian(-1), 0, 0); },
+                            L"Rotation uncertainty must be >= 0");
     expectRect(a.encloseRect(kId, kId, kId, 0, r0, 0, false), 130, 80, 10, 10);
     // A is confusable with B, so B's area at the same pose joins in; not the reverse.
     expectRect(a.encloseRect(kId, kId, kId, 0, r0, 0, true), 100, 50, 40, 40);
@@ -177,19 +172,20 @@ TEST(LineArrangement, ConstructionEqualityAndEncloseRect) {
     const Line line(new vxOCLine(oneChar(1, vxVector<2>(0, 0))));
     const Lines two{line, line};
     const vxRadian neg(-1);
-    throws<BadParams>([&] { vxOCLineArrangement(two, Poses(1), 0, r0, L""); },
-                      L"The number of line poses does not match the number of lines.");
+    expectThrows<BadParams>([&] { vxOCLineArrangement(two, Poses(1), 0, r0, L""); },
+                            L"The number of line poses does not match the number of lines.");
     const Reals secondNegative{0, -1};
-    throws<BadParams>(
+    expectThrows<BadParams>(
         [&] {
             vxOCLineArrangement(two, Poses(2), secondNegative, {neg, r0}, L"");
         },
         L"Line rotation uncertainties must be >= 0");
-    throws<BadParams>([&] { vxOCLineArrangement(two, Poses(2), secondNegative, Angles(2), L""); },
-                      L"Line position uncertaintiesp must be >= 0");
+    expectThrows<BadParams>(
+        [&] { vxOCLineArrangement(two, Poses(2), secondNegative, Angles(2), L""); },
+        L"Line position uncertaintiesp must be >= 0");
     const Lines withNull{line, {}};
-    throws<BadParams>([&] { vxOCLineArrangement(withNull, vx2Rigid(), 0, r0, L""); },
-                      L"Every line must point to a valid object.");
+    expectThrows<BadParams>([&] { vxOCLineArrangement(withNull, vx2Rigid(), 0, r0, L""); },
+                            L"Every line must point to a valid object.");
 
     // Line k sits k steps of 100 down; then the second line may shift by 2.
     const vxOCLineArrangement stacked(two, vx2Rigid(vxVector<2>(0, 100), r0), 0, r0, L"");
@@ -223,14 +219,14 @@ TEST(LineArrangement, ChangeCurrentKeysLeavesInputUntouched) {
     EXPECT_EQ(keysAt(vfOCChangeCurrentKeys(arrangement, 1, 1, L"O")), (std::vector<long>{3, 4}));
 
     const wchar_t* noKeys = L"At least one of the keys is not found in the alphabet.";
-    throws<vxOCDefs::BadKey>([&] { vfOCChangeCurrentKeys(arrangement, 1, 0, L"Z"); }, noKeys);
-    throws<vxOCDefs::BadKey>([&] { vfOCChangeCurrentKeys(arrangement, 9, 9, {}); }, noKeys);
-    throws<BadParams>([&] { vfOCChangeCurrentKeys(arrangement, 2, 0, L"Z"); },
-                      L"The supplied line index is not valid.");
-    throws<BadParams>([&] { vfOCChangeCurrentKey(arrangement, 1, 2); },
-                      L"The supplied position index is not valid.");
-    throws<vxOCDefs::BadKey>([&] { vfOCChangeCurrentKey(arrangement, 0, 0, 9); },
-                             L"The specified key is not in the keySet for this position.");
+    expectThrows<vxOCDefs::BadKey>([&] { vfOCChangeCurrentKeys(arrangement, 1, 0, L"Z"); }, noKeys);
+    expectThrows<vxOCDefs::BadKey>([&] { vfOCChangeCurrentKeys(arrangement, 9, 9, {}); }, noKeys);
+    expectThrows<BadParams>([&] { vfOCChangeCurrentKeys(arrangement, 2, 0, L"Z"); },
+                            L"The supplied line index is not valid.");
+    expectThrows<BadParams>([&] { vfOCChangeCurrentKey(arrangement, 1, 2); },
+                            L"The supplied position index is not valid.");
+    expectThrows<vxOCDefs::BadKey>([&] { vfOCChangeCurrentKey(arrangement, 0, 0, 9); },
+                                   L"The specified key is not in the keySet for this position.");
 
     EXPECT_EQ(arrangement, before);
     EXPECT_EQ(*line, lineBefore);

@@ -3,6 +3,7 @@
 // are left alone, patches at the image border, time limits, and the bank itself.
 #include "vx_OCRefinement.h"
 
+#include "oc_test_support.h"
 #include "vxAttention.h"
 #include "vxOCDefs.h"
 #include "vxOCModel.h"
@@ -25,12 +26,8 @@ vxTestScene look() {
     return s;
 }
 
-// A stroke-font character with its cell centred in the image; model client = pixels.
-Handle glyphModel(char code) {
-    const vxTestImage r = vfRenderTestChar(code, kModelSize, look(), 2);
-    return Handle(new vxOCModel(code, r.image, r.image.window(), vxOCModel::eNormal,
-                                std::wstring(1, wchar_t(code)), L""));
-}
+// Models at kModelSize with their cells centred in the image; model client = pixels.
+using oc_test::glyphModel;
 
 // The pose (client from model client) of a rendered character: the model's cell
 // centre goes to the character's centre, turned and scaled as rendered.
