@@ -6,29 +6,13 @@
 #include "vxRect.h"
 #include "vxXform.h"
 
-#include <gtest/gtest.h>
+#include "archive_test_util.h"
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <random>
 
 namespace {
-
-// Stores `value` and loads it into `out`; checks that the load used every byte.
-template <class T> void roundTrip(T value, T& out) {
-    vxArchive store;
-    store || value;
-    vxArchive load(store.bytes());
-    load || out;
-    EXPECT_EQ(load.remaining(), 0u);
-}
-
-template <class T> size_t storedSize(T value) {
-    vxArchive store;
-    store || value;
-    return store.bytes().size();
-}
 
 // A persistent object that archives a vxRect from one reused local per element,
 // all within one archive operation.
@@ -57,89 +41,49 @@ const std::string kCompositeName = typeid(vx2XformComposite).name();
 
 } // namespace
 
-TEST(GeometryArchive, ValueTypesRoundTrip) {
-    vxVector<2> v;
-    roundTrip(vxVector<2>(-1.5, 2e300), v);
-    EXPECT_EQ(v, vxVector<2>(-1.5, 2e300));
-
-    vxMatrix<2> m;
-    roundTrip(vxMatrix<2>(1, -2, 3.5, 4e-300), m);
-    EXPECT_EQ(m, vxMatrix<2>(1, -2, 3.5, 4e-300));
-
+TEST(GeometryArchive, ValueTypesRoundTripWithTheModulesLayouts) {
     const vxXform<2> x(vxMatrix<2>(vxDegree(12), vxDegree(-3), 1.5, 0.25), vxVector<2>(7, -8));
-    vxXform<2> xBack;
-    roundTrip(x, xBack);
-    EXPECT_EQ(xBack, x);
-
-    vx2Rigid r;
-    roundTrip(vx2Rigid(vxVector<2>(3, 4), vxRadian(-2.5)), r);
-    EXPECT_EQ(r, vx2Rigid(vxVector<2>(3, 4), vxRadian(-2.5)));
-
-    vxRadian a;
-    roundTrip(vxRadian(0.125), a);
-    EXPECT_EQ(a, vxRadian(0.125));
-    vxDegree d;
-    roundTrip(vxDegree(-270), d);
-    EXPECT_EQ(d, vxDegree(-270));
-
+    EXPECT_EQ(roundTripped(vxVector<2>(-1.5, 2e300)), vxVector<2>(-1.5, 2e300));
+    EXPECT_EQ(roundTripped(vxMatrix<2>(1, -2, 3.5, 4e-300)), vxMatrix<2>(1, -2, 3.5, 4e-300));
+    EXPECT_EQ(roundTripped(x), x);
+    const vx2Rigid rigid(vxVector<2>(3, 4), vxRadian(-2.5));
+    EXPECT_EQ(roundTripped(rigid), rigid);
+    EXPECT_EQ(roundTripped(vxDegree(-270)), vxDegree(-270));
     for (const vxRange& range :
-         {vxRange(0.9, 1.1), vxRange(2, 2), vxRange::EmptyRange(), vxRange::FullRange()}) {
-        vxRange back(5, 6);
-        roundTrip(range, back);
-        EXPECT_EQ(back, range);
-    }
-
-    vxPelRect p;
-    roundTrip(vxPelRect(-5, 7, 1L << 40, 0), p);
-    EXPECT_EQ(p, vxPelRect(-5, 7, 1L << 40, 0));
+         {vxRange(0.9, 1.1), vxRange(2, 2), vxRange::EmptyRange(), vxRange::FullRange()})
+        EXPECT_EQ(roundTripped(range, vxRange(5, 6)), range);
+    EXPECT_EQ(roundTripped(vxPelRect(-5, 7, 1L << 40, 0)), vxPelRect(-5, 7, 1L << 40, 0));
+    EXPECT_EQ(roundTripped(vxRect(-1.25, 2, 3, -4)), vxRect(-1.25, 2, 3, -4));
+    const vxAffineRectangle affine(vxVector<2>(1, 2), vxVector<2>(5, 3), vxVector<2>(0, 7));
+    EXPECT_EQ(roundTripped(affine), affine);
     {
+        // The persistence helper and operator|| share one form.
         vxArchive store;
         vxPelRect src(1, 2, 3, 4);
         vf_PersistenceHelper<vxRectangle<long>>::serialize(store, src);
         vxArchive load(store.bytes());
         vxPelRect back;
-        load || back; // the helper and operator|| share one form
+        load || back;
         EXPECT_EQ(back, src);
     }
-
-    vxRect rect;
-    roundTrip(vxRect(-1.25, 2, 3, -4), rect);
-    EXPECT_EQ(rect, vxRect(-1.25, 2, 3, -4));
-
-    vxAffineRectangle ar;
-    const vxAffineRectangle arSrc(vxVector<2>(1, 2), vxVector<2>(5, 3), vxVector<2>(0, 7));
-    roundTrip(arSrc, ar);
-    EXPECT_EQ(ar, arSrc);
-
-    vxNMMatrix nm;
     vxNMMatrix nmSrc(3, 2);
     nmSrc(2, 1) = -7;
     nmSrc(0, 0) = std::numeric_limits<double>::quiet_NaN();
-    roundTrip(nmSrc, nm);
+    const vxNMMatrix nm = roundTripped(nmSrc);
     EXPECT_EQ(nm.rows(), 3);
     EXPECT_EQ(nm.cols(), 2);
     EXPECT_TRUE(std::isnan(nm(0, 0)));
     EXPECT_EQ(nm(2, 1), -7.0);
-    vxNMMatrix empty(4, 4);
-    roundTrip(vxNMMatrix(0, 5), empty);
-    EXPECT_EQ(empty, vxNMMatrix(0, 5));
+    EXPECT_EQ(roundTripped(vxNMMatrix(0, 5), vxNMMatrix(4, 4)), vxNMMatrix(0, 5));
 
     // Containers of them, as the module's classes hold them.
-    std::vector<vx2Rigid> poses{vx2Rigid(), vx2Rigid(vxVector<2>(1, 0), vxRadian(0.5))}, posesBack;
-    std::vector<vxRadian> angles{vxRadian(0), vxRadian(-1)}, anglesBack;
-    std::vector<std::vector<vxXform<2>>> table{{x, vxXform<2>()}, {}}, tableBack;
-    std::vector<vxRect> rects{vxRect(1, 2, 3, 4), vxRect()}, rectsBack;
-    vxArchive store;
-    store || poses || angles || table || rects;
-    vxArchive load(store.bytes());
-    load || posesBack || anglesBack || tableBack || rectsBack;
-    EXPECT_EQ(posesBack, poses);
-    EXPECT_EQ(anglesBack, angles);
-    EXPECT_EQ(tableBack, table);
-    EXPECT_EQ(rectsBack, rects);
-}
+    const std::vector<std::vector<vxXform<2>>> table{{x, vxXform<2>()}, {}};
+    EXPECT_EQ(roundTripped(table), table);
+    const std::vector<vxRect> rects{vxRect(1, 2, 3, 4), vxRect()};
+    EXPECT_EQ(roundTripped(rects), rects);
+    const std::vector<vxRadian> angles{vxRadian(0), vxRadian(-1)};
+    EXPECT_EQ(roundTripped(angles), angles);
 
-TEST(GeometryArchive, LayoutsTheModuleReliesOn) {
     // An angle is one double in radians (the arrange parameters say so).
     vxArchive ar;
     vxRadian angle(0.75);
@@ -244,36 +188,24 @@ TEST(GeometryArchive, DamagedInputIsRefused) {
     vxRange range(1, 2);
     std::vector<vxPtrHandle_const<vx2XformBase>> hs{vfMakeXform(x)};
     store || x || rect || nm || range || hs;
-    const auto bytes = store.bytes();
-    for (size_t cut = 0; cut < bytes.size(); ++cut) {
-        vxArchive load(std::vector<unsigned char>(bytes.begin(), bytes.begin() + cut));
-        EXPECT_THROW(load || x || rect || nm || range || hs, vxArchive::Error) << cut;
-    }
+    expectEveryTruncationThrows(store.bytes(),
+                                [&](vxArchive& load) { load || x || rect || nm || range || hs; });
 }
 
 TEST(GeometryArchive, CompositeLoopsAreRefused) {
-    // A composite whose outer part is itself (tag 2 refers to object 0)...
-    {
-        vxArchive store;
-        unsigned char newObject = 1, seen = 2, null = 0, version = 0;
-        std::string name = kCompositeName;
-        uint64_t self = 0;
-        store || newObject || name || version || seen || self || null || version;
-        vxArchive load(store.bytes());
-        vxPtrHandle_const<vx2XformBase> h;
-        EXPECT_THROW(load || h, vxArchive::BadData);
-    }
-    // ...and two composites that refer to each other.
-    {
-        vxArchive store;
-        unsigned char newObject = 1, seen = 2, null = 0, version = 0;
-        std::string name = kCompositeName;
-        uint64_t first = 0;
-        store || newObject || name || version;     // A
-        store || newObject || name || version;     // A.outer = B
-        store || seen || first || null || version; // B.outer = A, B.inner null, B's base
-        store || null || version;                  // A.inner null, A's base
-        vxArchive load(store.bytes());
+    // A composite whose outer part is itself (tag 2 refers to object 0), and two
+    // composites that refer to each other.
+    unsigned char newObject = 1, seen = 2, null = 0, version = 0;
+    std::string name = kCompositeName;
+    uint64_t first = 0;
+    vxArchive self, pair;
+    self || newObject || name || version || seen || first || null || version;
+    pair || newObject || name || version;     // A
+    pair || newObject || name || version;     // A.outer = B
+    pair || seen || first || null || version; // B.outer = A, B.inner null, B's base
+    pair || null || version;                  // A.inner null, A's base
+    for (const vxArchive* store : {&self, &pair}) {
+        vxArchive load(store->bytes());
         vxPtrHandle_const<vx2XformBase> h;
         EXPECT_THROW(load || h, vxArchive::BadData);
     }
@@ -282,20 +214,14 @@ TEST(GeometryArchive, CompositeLoopsAreRefused) {
     const auto lin = vfMakeXform(vxXform<2>(vxMatrix<2>(1, 2, 3, 4), vxVector<2>(5, 6)));
     const vxPtrHandle_const<vx2XformBase> inner(new vx2XformComposite(lin, lin));
     const vxPtrHandle_const<vx2XformBase> outer(new vx2XformComposite(inner, lin));
-    const auto bytes = storeHandles({outer, inner, lin});
-    std::mt19937 rng(99);
-    for (int trial = 0; trial < 3000; ++trial) {
-        auto damaged = bytes;
-        for (int k = 0; k < 1 + trial % 3; ++k)
-            damaged[rng() % damaged.size()] ^= static_cast<unsigned char>(1u << (rng() % 8));
-        vxArchive load(damaged);
+    loadRandomlyDamaged(storeHandles({outer, inner, lin}), 99, 3000, [](vxArchive& load) {
         std::vector<vxPtrHandle_const<vx2XformBase>> back;
         try {
             load || back;
         } catch (const vxArchive::Error&) {
-            continue;
+            return;
         }
         for (const auto& h : back)
             if (h) (void)h->mapPoint(vxVector<2>(1, 1));
-    }
+    });
 }

@@ -214,20 +214,18 @@ TEST(GeometryCircleFit, DegenerateInputGivesRadiusZero) {
         EXPECT_EQ(c.radius(), 0.0);
         EXPECT_TRUE(vfRealEq(c.center(), vxVector<2>(10, 5), 1e-12));
     }
-    // Collinear in floating point, with rounding noise.
-    EXPECT_FALSE(vfCircleFit({{0.1, 0.1}, {0.2, 0.2}, {0.3, 0.3}, {0.7, 0.7}},
-                             vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
-    EXPECT_EQ(c.radius(), 0.0);
-    // Too few distinct points.
-    EXPECT_FALSE(vfCircleFit({{0, 0}, {1, 1}}, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
-    EXPECT_EQ(c.radius(), 0.0);
-    EXPECT_FALSE(
-        vfCircleFit({{0, 0}, {4, 0}, {4, 0}}, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
-    EXPECT_EQ(c.radius(), 0.0);
-    EXPECT_FALSE(
-        vfCircleFit({{3, 3}, {3, 3}, {3, 3}}, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
-    EXPECT_EQ(c.radius(), 0.0);
-    EXPECT_FALSE(vfCircleFit({}, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
+    // Collinear with rounding noise, too few distinct points, no points at all.
+    const std::vector<std::vector<vxVector<2>>> degenerate{
+        {{0.1, 0.1}, {0.2, 0.2}, {0.3, 0.3}, {0.7, 0.7}},
+        {{0, 0}, {1, 1}},
+        {{0, 0}, {4, 0}, {4, 0}},
+        {{3, 3}, {3, 3}, {3, 3}},
+        {}};
+    for (const auto& pts : degenerate) {
+        c = vxCircle(vxVector<2>(9, 9), 9);
+        EXPECT_FALSE(vfCircleFit(pts, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
+        EXPECT_EQ(c.radius(), 0.0) << pts.size();
+    }
     EXPECT_EQ(c, vxCircle());
     // Almost collinear is not degenerate: a very flat arc, a very large circle.
     ASSERT_TRUE(vfCircleFit({{-10, 0}, {0, 1e-3}, {10, 0}}, vxCircleFitDefs::eGeometric, 1.0, 0,
@@ -255,14 +253,17 @@ TEST(GeometryCircleFit, OutliersAndArguments) {
     ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::eKasa, 1.0, 50, 0.0, c, &used));
     EXPECT_EQ(std::count(used.begin(), used.end(), true), 3);
 
-    EXPECT_THROW(vfCircleFit(pts, vxCircleFitDefs::eGeometric, -1.0, 0, HUGE_VAL, c),
-                 vxGeomDefs::BadArgument);
-    EXPECT_THROW(vfCircleFit(pts, vxCircleFitDefs::eGeometric, HUGE_VAL, 0, HUGE_VAL, c),
-                 vxGeomDefs::BadArgument);
-    EXPECT_THROW(vfCircleFit(pts, vxCircleFitDefs::fit_mode(7), 1.0, 0, HUGE_VAL, c),
-                 vxGeomDefs::BadArgument);
-    EXPECT_THROW(vfCircleFit(pts, vxCircleFitDefs::eGeometric, 1.0, -2, HUGE_VAL, c),
-                 vxGeomDefs::BadArgument);
-    EXPECT_THROW(vfCircleFit(pts, vxCircleFitDefs::eGeometric, 1.0, 0, -1.0, c),
-                 vxGeomDefs::BadArgument);
+    // Negative or infinite damping, unknown mode, negative count, negative distance.
+    struct Bad {
+        int mode;
+        double damping;
+        int count;
+        double maxDist;
+    };
+    for (const Bad& b : {Bad{0, -1.0, 0, HUGE_VAL}, Bad{0, HUGE_VAL, 0, HUGE_VAL},
+                         Bad{7, 1.0, 0, HUGE_VAL}, Bad{0, 1.0, -2, HUGE_VAL}, Bad{0, 1.0, 0, -1.0}})
+        EXPECT_THROW(
+            vfCircleFit(pts, vxCircleFitDefs::fit_mode(b.mode), b.damping, b.count, b.maxDist, c),
+            vxGeomDefs::BadArgument)
+            << b.mode << " " << b.damping << " " << b.count << " " << b.maxDist;
 }

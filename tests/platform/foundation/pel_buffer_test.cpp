@@ -1,8 +1,7 @@
-// Pel buffer windows, sharing, transforms and unbound use.
+// Pel buffer windows, sharing, transforms, unbound use and archive form.
+#include "archive_test_util.h"
 #include "vxPelBuffer.h"
 #include "vxPelOps.h"
-
-#include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdint>
@@ -22,26 +21,30 @@ void fillCoordinates(const Buffer& b) {
             *b.pointToPel(x, y) = static_cast<unsigned char>(x + 10 * y);
 }
 
+Buffer sample() {
+    Buffer b(vxPelRect(-3, 4, 7, 5), 32);
+    for (long y = 4; y < 9; ++y)
+        for (long x = -3; x < 4; ++x)
+            *b.pointToPel(x, y) = static_cast<unsigned char>(x * 7 + y);
+    b.window(vxPelRect(-2, 5, 4, 3), false);
+    b.clientFromImageXform(vxXform<2>(vxMatrix<2>(0.5, 0.1, -0.2, 2.0), vxVector<2>(3.0, 4.0)));
+    return b;
+}
+
 } // namespace
 
 TEST(PelBuffer, RootAndAlignment) {
     Buffer b(kRoot, 32);
-    EXPECT_TRUE(b.isBound());
     EXPECT_EQ(b.window(), kRoot);
-    EXPECT_EQ(b.rootWindow(), kRoot);
     EXPECT_EQ(b.offset(), vxPoint<long>(10, 20));
-    EXPECT_EQ(b.width(), 8);
-    EXPECT_EQ(b.height(), 6);
     EXPECT_EQ(b.rowUpdate(), 32);
     for (long y = 20; y < 26; ++y) {
         EXPECT_EQ(reinterpret_cast<std::uintptr_t>(b.pointToPel(10, y)) % 32, 0u);
         EXPECT_EQ(*b.pointToPel(17, y), 0); // new pixels are zero
     }
     EXPECT_EQ(b.pointToPel(11, 21) - b.pointToPel(10, 20), 33);
-
-    Buffer plain(3, 2);
-    EXPECT_EQ(plain.window(), vxPelRect(0, 0, 3, 2));
-    EXPECT_EQ(plain.rowUpdate(), 3);
+    EXPECT_EQ(Buffer(3, 2).window(), vxPelRect(0, 0, 3, 2));
+    EXPECT_EQ(Buffer(3, 2).rowUpdate(), 3);
 
     EXPECT_THROW(Buffer(vxPelRect(0, 0, -1, 4)), vxPel::BadWindow);
     EXPECT_THROW(Buffer(kRoot, 3), vxPel::BadArgument);
@@ -51,16 +54,12 @@ TEST(PelBuffer, RootAndAlignment) {
     EXPECT_THROW(empty.pointToPel(5, 5), vxPel::BadWindow);
 }
 
-TEST(PelBuffer, AbsoluteWindowsInsideAndOneOutside) {
+TEST(PelBuffer, WindowsStayInsideTheRoot) {
     Buffer b(kRoot);
-    b.window(vxPelRect(12, 21, 3, 2), false);
-    EXPECT_EQ(b.window(), vxPelRect(12, 21, 3, 2));
-    b.window(kRoot, false); // equal to the root
-    EXPECT_EQ(b.window(), kRoot);
     b.window(vxPelRect(18, 26, 0, 0), false); // empty, on the far corner
     EXPECT_EQ(b.width(), 0);
-
     b.setEntire();
+    // One pixel beyond each edge, and a negative size.
     for (const vxPelRect& out :
          {vxPelRect(9, 20, 8, 6), vxPelRect(10, 19, 8, 6), vxPelRect(11, 20, 8, 6),
           vxPelRect(10, 21, 8, 6), vxPelRect(10, 20, 9, 6), vxPelRect(10, 20, 8, 7),
@@ -69,14 +68,11 @@ TEST(PelBuffer, AbsoluteWindowsInsideAndOneOutside) {
             << out.x() << "," << out.y() << " " << out.width() << "x" << out.height();
         EXPECT_EQ(b.window(), kRoot); // a failed call leaves the window as it was
     }
-}
 
-TEST(PelBuffer, RelativeWindowsAreOffsetByTheCurrentWindow) {
-    Buffer b(kRoot);
+    // Relative windows are offset by the current window and may reach up to the root.
     b.window(vxPelRect(12, 21, 4, 3), false);
     b.window(vxPelRect(1, 1, 2, 2), true);
     EXPECT_EQ(b.window(), vxPelRect(13, 22, 2, 2));
-    // Relative windows may reach beyond the current window, up to the root.
     b.window(vxPelRect(-3, -2, 8, 6), true);
     EXPECT_EQ(b.window(), kRoot);
     b.window(vxPelRect(2, 1, 3, 3), true);
@@ -88,7 +84,7 @@ TEST(PelBuffer, RelativeWindowsAreOffsetByTheCurrentWindow) {
     EXPECT_THROW(b.window(vxPelRect(LONG_MAX, 0, 1, 1), true), vxPel::BadWindow);
 }
 
-TEST(PelBuffer, CopiesShareAndCopyingDoesNot) {
+TEST(PelBuffer, CopiesShareOffsetsMoveAndCopyingDoesNot) {
     Buffer b(kRoot, 16);
     fillCoordinates(b);
     Buffer view = b;
@@ -106,27 +102,22 @@ TEST(PelBuffer, CopiesShareAndCopyingDoesNot) {
     *deep.pointToPel(14, 23) = 99;
     EXPECT_EQ(*b.pointToPel(14, 23), 7);
 
+    // Moving the offset changes image coordinates only.
+    Buffer moved = view;
+    moved.offset(0, 0);
+    EXPECT_EQ(moved.window(), vxPelRect(0, 0, 2, 2));
+    EXPECT_EQ(moved.rootWindow(), vxPelRect(-4, -3, 8, 6));
+    EXPECT_EQ(moved.pointToPel(0, 0), b.pointToPel(14, 23));
+    EXPECT_THROW(moved.offset(LONG_MAX, 0), vxPel::BadWindow);
+
     b.setUnbound(); // the other buffers keep the pixels alive
     EXPECT_EQ(*view.pointToPel(15, 23), static_cast<unsigned char>(15 + 230));
-}
-
-TEST(PelBuffer, OffsetMovesImageCoordinatesOnly) {
-    Buffer b(kRoot);
-    fillCoordinates(b);
-    b.window(vxPelRect(12, 22, 3, 2), false);
-    Buffer moved = b;
-    moved.offset(0, 0);
-    EXPECT_EQ(moved.window(), vxPelRect(0, 0, 3, 2));
-    EXPECT_EQ(moved.rootWindow(), vxPelRect(-2, -2, 8, 6));
-    EXPECT_EQ(moved.pointToPel(0, 0), b.pointToPel(12, 22));
-    EXPECT_THROW(moved.offset(LONG_MAX, 0), vxPel::BadWindow);
 }
 
 TEST(PelBuffer, TransformsTravelWithCopiesAndWindows) {
     const vxXform<2> x(vxMatrix<2>(2.0, 0.5, -0.25, 3.0), vxVector<2>(5.0, -7.0));
     Buffer b(kRoot);
     EXPECT_TRUE(b.clientFromImageXform().isIdentity());
-    EXPECT_TRUE(b.clientFromImage()->isLinear());
     b.clientFromImageXform(x);
     Buffer copy = b;
     copy.window(vxPelRect(1, 1, 2, 2), true);
@@ -156,8 +147,6 @@ TEST(PelBuffer, TransformsTravelWithCopiesAndWindows) {
 
 TEST(PelBuffer, UnboundBuffersThrowForPixelsOnly) {
     ConstBuffer u;
-    EXPECT_FALSE(u.isBound());
-    EXPECT_EQ(u.window(), vxPelRect());
     EXPECT_THROW(u.pointToPel(0, 0), vxPel::UnboundWindow);
     EXPECT_THROW(u.rowUpdate(), vxPel::UnboundWindow);
     EXPECT_THROW(u.setEntire(), vxPel::UnboundWindow);
@@ -174,4 +163,65 @@ TEST(PelBuffer, UnboundBuffersThrowForPixelsOnly) {
     EXPECT_FALSE(b.isBound());
     EXPECT_EQ(b.window(), vxPelRect());
     EXPECT_EQ(b.clientFromImageXform(), x);
+}
+
+TEST(PelArchive, RoundTripKeepsWindowTransformAndSharing) {
+    Buffer a = sample();
+    ConstBuffer b = a; // shares the transform object with a
+    b.window(vxPelRect(1, 1, 2, 2), true);
+    ConstBuffer unbound;
+    unbound.clientFromImageXform(vxXform<2>(vxMatrix<2>(), vxVector<2>(-1.0, 0.0)));
+    Buffer plain(2, 2);
+
+    vxArchive out;
+    out || a || b || unbound || plain;
+
+    vxArchive in(out.bytes());
+    Buffer a2;
+    ConstBuffer b2, unbound2 = sample(), plain2;
+    in || a2 || b2 || unbound2 || plain2;
+    EXPECT_EQ(in.remaining(), 0u);
+
+    EXPECT_EQ(a2.window(), a.window());
+    EXPECT_EQ(a2.rootWindow(), a.window()); // only the window's pixels travel
+    EXPECT_TRUE(vfPelEqual(a2, a));
+    EXPECT_EQ(a2.clientFromImageXform(), a.clientFromImageXform());
+    EXPECT_EQ(b2.window(), b.window());
+    EXPECT_TRUE(vfPelEqual(b2, b));
+    EXPECT_TRUE(a2.clientFromImage() == b2.clientFromImage()); // stored once, shared again
+    EXPECT_FALSE(unbound2.isBound());
+    EXPECT_EQ(unbound2.clientFromImageXform(), unbound.clientFromImageXform());
+    EXPECT_TRUE(plain2.clientFromImageXform().isIdentity());
+    EXPECT_TRUE(vfPelEqual(plain2, plain));
+}
+
+TEST(PelArchive, DamagedArchivesThrowAndLeaveTheBufferAlone) {
+    Buffer a = sample();
+    vxArchive out;
+    out || a;
+    const std::vector<unsigned char> bytes = out.bytes();
+
+    expectEveryTruncationThrows(bytes, [](vxArchive& in) {
+        Buffer target(3, 3);
+        try {
+            in || target;
+        } catch (...) {
+            EXPECT_EQ(target.window(), vxPelRect(0, 0, 3, 3)); // left alone
+            throw;
+        }
+    });
+
+    // A window claiming more pixels than the archive holds (the width of a bound
+    // buffer sits after the version byte, the bound flag, x and y).
+    std::vector<unsigned char> huge = bytes;
+    huge[1 + 1 + 8 + 8 + 7] = 0x40;
+    vxArchive in(huge);
+    Buffer target;
+    EXPECT_THROW(in || target, vxArchive::BadData);
+    EXPECT_FALSE(target.isBound());
+
+    std::vector<unsigned char> future = bytes;
+    future[0] = 1;
+    vxArchive newer(future);
+    EXPECT_THROW(newer || target, vxArchive::UnknownVersion);
 }

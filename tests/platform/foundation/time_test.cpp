@@ -1,0 +1,235 @@
+// Abort requests and nested time limits of vxAttention, worker threads that inherit
+// them, and the stopwatch.
+#include "vxAttention.h"
+#include "vxThread.h"
+#include "vxTimer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+constexpr unsigned long kRunCode = 0x80000064;
+constexpr double kLong = 1e9; // far beyond any test run
+
+// Each test runs with an abort request of its own, so a raised request never leaks
+// into the next test on the same thread.
+class Attention : public ::testing::Test {
+protected:
+    void SetUp() override { vxAttention::adopt(vxAttention::Token()); }
+};
+
+// Which error check() throws: 'n' none, 'a' Aborted, 'e' Expired, 'i' InternalExpired.
+char checkOutcome(unsigned long* code = nullptr) {
+    try {
+        vxAttention::check();
+    } catch (const vxAttention::Aborted&) {
+        return 'a';
+    } catch (const vxTimeout::InternalExpired& e) {
+        if (code) *code = e.code();
+        return 'i';
+    } catch (const vxTimeout::Expired&) {
+        return 'e';
+    }
+    return 'n';
+}
+
+void checkOnce(void*) {
+    vxAttention::check();
+}
+
+} // namespace
+
+TEST_F(Attention, InternalAndCallerLimitsAreDistinctAndTheOutermostWins) {
+    static_assert(!std::is_base_of_v<vxTimeout::Expired, vxTimeout::InternalExpired>);
+    static_assert(!std::is_base_of_v<vxTimeout::InternalExpired, vxTimeout::Expired>);
+    EXPECT_EQ(checkOutcome(), 'n');
+    // With both passed, the outermost wins: a caller's limit passes through.
+    {
+        vxAttentionTag caller;
+        caller.attachTimeout(0);
+        vxAttentionTag internal;
+        internal.attachTimeoutCustom(0, kRunCode);
+        EXPECT_EQ(checkOutcome(), 'e');
+    }
+    {
+        vxAttentionTag internal;
+        internal.attachTimeoutCustom(0, 7);
+        vxAttentionTag caller;
+        caller.attachTimeout(0);
+        unsigned long code = 0;
+        EXPECT_EQ(checkOutcome(&code), 'i');
+        EXPECT_EQ(code, 7u);
+        EXPECT_THROW(vxAttention::check(), vxTimeout::Error);
+    }
+    {
+        // An outer limit that has not passed does not mask an inner one that has.
+        vxAttentionTag caller;
+        caller.attachTimeout(kLong);
+        vxAttentionTag internal;
+        internal.attachTimeoutCustom(0, kRunCode);
+        EXPECT_EQ(checkOutcome(), 'i');
+    }
+}
+
+TEST_F(Attention, TagsDisarmOnScopeExitReattachAndBadLimits) {
+    vxAttentionTag outer;
+    outer.attachTimeout(kLong);
+    {
+        vxAttentionTag inner;
+        inner.attachTimeoutCustom(0, kRunCode);
+        EXPECT_TRUE(inner.isArmed());
+        EXPECT_EQ(checkOutcome(), 'i');
+    }
+    EXPECT_EQ(checkOutcome(), 'n'); // the outer limit is still armed but not passed
+    EXPECT_TRUE(outer.isArmed());
+
+    outer.attachTimeout(0); // replaces the long limit
+    EXPECT_EQ(checkOutcome(), 'e');
+    outer.attachTimeout(std::numeric_limits<double>::infinity());
+    EXPECT_EQ(checkOutcome(), 'n');
+    outer.attachTimeout(0);
+    outer.detach();
+    EXPECT_FALSE(outer.isArmed());
+    EXPECT_EQ(checkOutcome(), 'n');
+    vxAttentionTag off(false);
+    off.attachTimeout(0);
+    EXPECT_FALSE(off.isArmed());
+    EXPECT_EQ(checkOutcome(), 'n');
+
+    outer.attachTimeoutCustom(0, 3);
+    EXPECT_THROW(outer.attachTimeout(-1), vxTimeout::BadLimit);
+    EXPECT_THROW(outer.attachTimeout(std::nan("")), vxTimeout::BadLimit);
+    unsigned long code = 0;
+    EXPECT_EQ(checkOutcome(&code), 'i'); // the failed calls kept the limit as it was
+    EXPECT_EQ(code, 3u);
+}
+
+TEST_F(Attention, AbortFromAnotherThreadReachesCheck) {
+    vxAttention::Token token;
+    std::atomic<bool> polling{false};
+    char seen = 'n';
+    std::thread worker([&] {
+        vxAttention::adopt(token);
+        polling = true;
+        while ((seen = checkOutcome()) == 'n')
+            std::this_thread::yield();
+    });
+    while (!polling)
+        std::this_thread::yield();
+    vxAttention::requestAbort(token);
+    worker.join();
+    EXPECT_EQ(seen, 'a');
+
+    // The request stays until cleared, and only threads sharing the token see it.
+    EXPECT_EQ(checkOutcome(), 'n');
+    vxAttention::adopt(token);
+    EXPECT_TRUE(vxAttention::isAbortRequested());
+    EXPECT_EQ(checkOutcome(), 'a');
+    EXPECT_EQ(checkOutcome(), 'a');
+    vxAttention::clearAbort(token);
+    EXPECT_EQ(checkOutcome(), 'n');
+}
+
+TEST_F(Attention, RunsJoinsAndKeepsTheWorkersException) {
+    int value = 41;
+    vxThreadID id = vfCreateThreadTarn([](void* p) { ++*static_cast<int*>(p); }, &value, -1, -1);
+    EXPECT_TRUE(id.isValid());
+    EXPECT_TRUE(vfWaitForThreadTermination(id));
+    EXPECT_EQ(value, 42);
+    EXPECT_THROW(vfWaitForThreadTermination(id), vxThread::BadID); // already joined
+    EXPECT_THROW(vfWaitForThreadTermination(vxThreadID()), vxThread::BadID);
+    EXPECT_THROW(vfCreateThreadTarn(nullptr, nullptr), vxThread::StartFailed);
+
+    std::exception_ptr failure;
+    const vxThreadID thrower =
+        vfCreateThreadTarn([](void*) { throw std::out_of_range("row"); }, nullptr);
+    EXPECT_FALSE(vfWaitForThreadTermination(thrower, &failure));
+    ASSERT_TRUE(failure);
+    EXPECT_THROW(std::rethrow_exception(failure), std::out_of_range);
+}
+
+TEST_F(Attention, WorkerCannotWaitForItself) {
+    struct Self {
+        std::atomic<unsigned long> ready{0};
+        vxThreadID id;
+        bool threwBadID = false;
+    } self;
+    vxThreadID id = vfCreateThreadTarn(
+        [](void* p) {
+            auto* s = static_cast<Self*>(p);
+            while (!s->ready)
+                std::this_thread::yield();
+            try {
+                vfWaitForThreadTermination(s->id);
+            } catch (const vxThread::BadID&) {
+                s->threwBadID = true;
+            }
+        },
+        &self);
+    self.id = id;
+    self.ready = 1;
+    EXPECT_TRUE(vfWaitForThreadTermination(id));
+    EXPECT_TRUE(self.threwBadID);
+}
+
+TEST_F(Attention, WorkerSharesTheAbortRequestAndInheritsArmedLimits) {
+    std::atomic<bool> started{false};
+    vxThreadID id = vfCreateThreadTarn(
+        [](void* p) {
+            *static_cast<std::atomic<bool>*>(p) = true;
+            for (;;) {
+                vxAttention::check();
+                std::this_thread::yield();
+            }
+        },
+        &started);
+    while (!started)
+        std::this_thread::yield();
+    vxAttention::current().requestAbort();
+    std::exception_ptr failure;
+    EXPECT_FALSE(vfWaitForThreadTermination(id, &failure));
+    EXPECT_THROW(std::rethrow_exception(failure), vxAttention::Aborted);
+    vxAttention::current().clearAbort();
+    {
+        vxAttentionTag caller;
+        caller.attachTimeout(0);
+        EXPECT_FALSE(vfWaitForThreadTermination(vfCreateThreadTarn(&checkOnce, nullptr), &failure));
+        EXPECT_THROW(std::rethrow_exception(failure), vxTimeout::Expired);
+    }
+    // Disarmed before the start: the worker has nothing to inherit.
+    EXPECT_TRUE(vfWaitForThreadTermination(vfCreateThreadTarn(&checkOnce, nullptr)));
+}
+
+TEST(Timer, AccumulatesRunningIntervalsOnly) {
+    vxTimer t;
+    EXPECT_FALSE(t.isRunning());
+    EXPECT_EQ(t.msec(), 0.0);
+
+    t.start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const double running = t.msec();
+    EXPECT_GE(running, 2.0);
+    EXPECT_GE(t.msec(), running); // includes the running interval, never goes back
+
+    t.stop();
+    const double stopped = t.msec();
+    EXPECT_GE(stopped, running);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_EQ(t.msec(), stopped); // a stopped timer does not advance
+
+    t.start();
+    t.start(); // a second start keeps the interval already running
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    t.stop();
+    EXPECT_GE(t.msec(), stopped + 1.0);
+
+    t.reset();
+    EXPECT_FALSE(t.isRunning());
+    EXPECT_EQ(t.msec(), 0.0);
+}
