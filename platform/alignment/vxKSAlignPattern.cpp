@@ -121,6 +121,20 @@ void vxKSAlignPattern::train(const vxPelBuffer_const<unsigned char>& image, long
     }
     if (static_cast<long>(model->levels[fine].features.size()) < kMinFineFeatures)
         throw vx_KSDefs::TooFewFeatures();
+    {
+        const double unit = std::ldexp(1.0, fine);
+        double x0 = 0.0, y0 = 0.0, x1 = 0.0, y1 = 0.0;
+        bool first = true;
+        for (const vx_KSFeature& f : model->levels[fine].features) {
+            const double x = model->origin.x() + unit * f.x, y = model->origin.y() + unit * f.y;
+            x0 = first ? x : std::min(x0, x);
+            y0 = first ? y : std::min(y0, y);
+            x1 = first ? x : std::max(x1, x);
+            y1 = first ? y : std::max(y1, y);
+            first = false;
+        }
+        model->inkBox = vxRect(x0 - 1.0, y0 - 1.0, x1 - x0 + 2.0, y1 - y0 + 2.0);
+    }
 
     // The coarsest level that keeps enough of the pattern; thin or small patterns fall
     // back to finer levels.

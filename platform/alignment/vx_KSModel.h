@@ -2,6 +2,7 @@
 #pragma once
 
 #include "vxPelBuffer.h"
+#include "vxRect.h"
 #include "vxVector.h"
 #include "vx_KSGradient.h"
 
@@ -31,6 +32,11 @@ struct vx_KSModel {
     vxVector<2> origin;
     // The training window in training-image coordinates.
     vxPelRect window;
+    // The box of the fine level's features, one pixel wider on every side, in
+    // training-image coordinates: the pattern's footprint when results are compared
+    // for overlap. (The window would make neighbouring characters of a line overlap
+    // through their margins, and the second of two equal neighbours would be lost.)
+    vxRect inkBox;
     // Level-`fine` pixels near a pattern edge (1) or not (0), over the training window,
     // for clutter scoring: the window's size at level `fine`.
     vx_KSPlane nearEdge;

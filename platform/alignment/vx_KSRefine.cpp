@@ -146,8 +146,16 @@ void climbPosition(const Placed& placed, const vx_KSGradient& unit, const vx_KSP
 
 } // namespace
 
+double vx_KSZone::clampAngle(double a) const {
+    return (!freeAngle || fullTurn) ? a : std::clamp(a, angleLow, angleHigh);
+}
+
+double vx_KSZone::clampScale(double s) const {
+    return freeScale ? std::clamp(s, scaleLow, scaleHigh) : s;
+}
+
 double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, const vx_KSPlane* care,
-                  double angleStep, double scaleStep, vx_KSPose& pose) {
+                  double angleStep, double scaleStep, const vx_KSZone& zone, vx_KSPose& pose) {
     thread_local Placed placed;
     const double unitScale = std::ldexp(1.0, L);
     // Candidate positions stay on this level's pixel centres, as in the top search.
@@ -174,6 +182,7 @@ double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, con
                 tried[numTried++] = {j, i};
                 const double a = pose.angle + j * angleStep;
                 const double s = pose.scale * std::pow(1.0 + scaleStep, i);
+                if ((i != 0 || j != 0) && !(zone.holdsAngle(a) && zone.holdsScale(s))) continue;
                 place(level, a, s, unit.w, placed);
                 long bx, by;
                 double here;
@@ -209,8 +218,9 @@ struct Frame {
 // be solved. When `near` is not null it receives the number of features that found an
 // edge within a pixel before the step.
 double lsqStep(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
-               const vx_KSPlane* care, double contrast, bool freeAngle, bool freeScale,
-               double reach, Frame& f, long* near = nullptr) {
+               const vx_KSPlane* care, double contrast, const vx_KSZone& zone, double reach,
+               Frame& f, long* near = nullptr) {
+    const bool freeAngle = zone.freeAngle, freeScale = zone.freeScale;
     const int nParams = 2 + (freeAngle ? 1 : 0) + (freeScale ? 1 : 0);
     const double c = std::cos(f.angle), s = std::sin(f.angle);
     double a[4][4] = {}, b[4] = {};
@@ -248,8 +258,13 @@ double lsqStep(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
     double da = 0.0, ds = 0.0;
     if (freeAngle) da = step[m++];
     if (freeScale) ds = std::clamp(step[m++], -0.2, 0.2);
-    f.angle += da;
-    f.scale *= std::exp(ds);
+    // A step that would leave the zone stops at its edge.
+    const double angle = zone.clampAngle(f.angle + da),
+                 scale = zone.clampScale(f.scale * std::exp(ds));
+    da = angle - f.angle;
+    ds = std::log(scale / f.scale);
+    f.angle = angle;
+    f.scale = scale;
     return std::hypot(step[0], step[1]) + (std::fabs(da) + std::fabs(ds)) * level.radius * f.scale;
 }
 
@@ -282,7 +297,7 @@ double scoreFrame(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g
 } // namespace
 
 vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
-                         const vx_KSPlane* care, double contrast, bool freeAngle, bool freeScale,
+                         const vx_KSPlane* care, double contrast, const vx_KSZone& zone,
                          double mustBeat, const vx_KSPose& start) {
     // How far below mustBeat a partial score gives up: measured on the benchmark
     // scenes, polishing added at most 0.16 (rarely over 0.06) to the 64-feature score
@@ -303,7 +318,7 @@ vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
     };
     for (double reach : {2.5, 1.5, 1.0}) {
         vxAttention::check();
-        if (lsqStep(level, subset, g, care, contrast, freeAngle, freeScale, reach, f) < 0.0) break;
+        if (lsqStep(level, subset, g, care, contrast, zone, reach, f) < 0.0) break;
     }
     const double early = scoreFrame(level, subset, g, care, contrast, f, nullptr);
     if (early < mustBeat - kSubsetMargin) {
@@ -311,7 +326,7 @@ vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
     } else {
         for (int i = 0; i < 3 && half < n; ++i) {
             vxAttention::check();
-            if (lsqStep(level, half, g, care, contrast, freeAngle, freeScale, 1.0, f) < 0.05) break;
+            if (lsqStep(level, half, g, care, contrast, zone, 1.0, f) < 0.05) break;
         }
         const double mid =
             half < n ? scoreFrame(level, half, g, care, contrast, f, nullptr) : early;
@@ -324,8 +339,7 @@ vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
         for (int i = 0; i < 4; ++i) {
             vxAttention::check();
             long near = 0;
-            const double moved =
-                lsqStep(level, n, g, care, contrast, freeAngle, freeScale, 1.0, f, &near);
+            const double moved = lsqStep(level, n, g, care, contrast, zone, 1.0, f, &near);
             if (moved < 0.0) break;
             if (moved < 0.01) {
                 found = near;

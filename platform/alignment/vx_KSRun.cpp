@@ -210,6 +210,14 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
     const vxVector<2> winCentre(win.x() + 0.5 * win.width(), win.y() + 0.5 * win.height());
     const vxXform<2> runCfiAtCentre = image.clientFromImage()->linearXform(winCentre).xform();
     const Space space = pixelSpace(params, trainCfi, runCfiAtCentre);
+    vx_KSZone zone;
+    zone.freeAngle = space.freeAngle;
+    zone.freeScale = space.freeScale;
+    zone.fullTurn = space.angleHigh - space.angleLow >= 2.0 * kPi - 1e-9;
+    zone.angleLow = space.angleLow;
+    zone.angleHigh = space.angleHigh;
+    zone.scaleLow = space.scaleLow;
+    zone.scaleHigh = space.scaleHigh;
     const bool exhaustive = params.algorithm() == vx_KSDefs::eExhaustive;
     const int fine = m.fine;
     const int top = exhaustive ? fine : m.top;
@@ -278,7 +286,8 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
             const double threshold = levelThreshold(params.acceptThreshold(), L, fine);
             std::vector<vx_KSCandidate> kept;
             for (vx_KSCandidate& c : cands) {
-                c.score = vf_KSTrack(level, L, unitAt(L), careAt(L), angleStep, scaleStep, c.pose);
+                c.score =
+                    vf_KSTrack(level, L, unitAt(L), careAt(L), angleStep, scaleStep, zone, c.pose);
                 if (c.score >= threshold) kept.push_back(c);
             }
             std::stable_sort(kept.begin(), kept.end(),
@@ -292,7 +301,7 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
         const vxVector<2> offset(win.x(), win.y());
         const vxPtrHandle_const<vx2XformBase> runCfi = image.clientFromImage();
         const vxXform<2> trainIfc = trainCfi.inverse();
-        const vxAffineRectangle window(m.window);
+        const vxAffineRectangle footprint(m.inkBox);
         // Once numToFind results are kept, a candidate must beat the worst of them.
         const auto mustBeat = [&](const std::vector<vxKSAlignResult>& kept) {
             double floor = params.acceptThreshold();
@@ -309,8 +318,8 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
                 c.score < found.back().score() - kSkipMargin)
                 break;
             vx_KSRefined r =
-                refine ? vf_KSRefine(m.levels[fine], fine, fineRaw, careAt(fine), contrast,
-                                     space.freeAngle, space.freeScale, mustBeat(found), c.pose)
+                refine ? vf_KSRefine(m.levels[fine], fine, fineRaw, careAt(fine), contrast, zone,
+                                     mustBeat(found), c.pose)
                        : scoreUnrefined(m.levels[fine], fine, unitAt(fine), careAt(fine), c.pose);
             if (r.abandoned) continue;
             double clutter = 0.0;
@@ -326,8 +335,8 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
                 runCfi->linearXform(pixelPose.mapPoint(m.origin)).xform() * pixelPose * trainIfc;
             const vxKSAlignResult result(pose, r.score, r.coverage, clutter,
                                          r.score >= params.acceptThreshold());
-            vf_KSMergeResult(result, window.map(pixelPose), params.xyOverlap(), params.numToFind(),
-                             found, footprints);
+            vf_KSMergeResult(result, footprint.map(pixelPose), params.xyOverlap(),
+                             params.numToFind(), found, footprints);
             ++stats.refined;
         }
         stats.refineMs = clock.lap();

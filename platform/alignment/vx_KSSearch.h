@@ -56,12 +56,28 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                     std::size_t maxCandidates, double spacing, vx_KSSearchWork& work,
                     std::vector<vx_KSCandidate>& out);
 
+// The zone a run searches, in pixel terms: free degrees of freedom stay within it
+// while candidates are tracked and refined. A full-turn angle zone does not limit.
+struct vx_KSZone {
+    bool freeAngle = false, freeScale = false;
+    bool fullTurn = true;
+    double angleLow = 0.0, angleHigh = 0.0; // radians
+    double scaleLow = 0.0, scaleHigh = 0.0;
+
+    bool holdsAngle(double a) const {
+        return !freeAngle || fullTurn || (a >= angleLow && a <= angleHigh);
+    }
+    bool holdsScale(double s) const { return !freeScale || (s >= scaleLow && s <= scaleHigh); }
+    double clampAngle(double a) const;
+    double clampScale(double s) const;
+};
+
 // Moves a candidate to the best pose of level L by hill climbing: within 2 level pixels
 // of its position, and up to 4 steps of angleStep and scaleStep (steps of 0 hold the
-// value) from its angle and scale, scored on unit gradients with the nearest pixel.
-// Returns its score there.
+// value) from its angle and scale, scored on unit gradients with the nearest pixel;
+// angles and scales outside `zone` are not tried. Returns its score there.
 double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, const vx_KSPlane* care,
-                  double angleStep, double scaleStep, vx_KSPose& pose);
+                  double angleStep, double scaleStep, const vx_KSZone& zone, vx_KSPose& pose);
 
 // The outcome of the final refinement.
 struct vx_KSRefined {
@@ -73,11 +89,11 @@ struct vx_KSRefined {
 
 // Refines a pose at level L by Gauss-Newton least squares on the distances, along
 // each mapped feature's direction, to the nearest matching image edge in the raw
-// gradient `g`; only the free degrees of freedom move. Then scores it with bilinear
-// gradients and measures coverage. `contrast` is the gradient magnitude below which
-// the image has no edge. A candidate whose score, once converged on a subset of the
-// features, stays clearly below mustBeat (so that polishing cannot lift it to that
-// score) is given up and marked abandoned.
+// gradient `g`; only the free degrees of freedom move, and only within `zone`. Then scores it with
+// bilinear gradients and measures coverage. `contrast` is the gradient magnitude below which the
+// image has no edge. A candidate whose score, once converged on a subset of the features, stays
+// clearly below mustBeat (so that polishing cannot lift it to that score) is given up and marked
+// abandoned.
 vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
-                         const vx_KSPlane* care, double contrast, bool freeAngle, bool freeScale,
+                         const vx_KSPlane* care, double contrast, const vx_KSZone& zone,
                          double mustBeat, const vx_KSPose& start);

@@ -192,6 +192,39 @@ TEST(AlignRun, ImagesAndMasksChangedInPlaceBetweenRunsAreSeen) {
     EXPECT_GT(results[0].score(), 0.97);
 }
 
+// Two equal characters closer than their training margins are two results: footprints are the
+// pattern's edges, not its training window with the margins around them.
+TEST(AlignRun, EqualNeighboursCloserThanTheirMarginsAreBothFound) {
+    const vxKSAlignPattern p = taught('2');
+    const vxTestImage img = vfRenderTestImage(
+        vxTestScene(), {at('2', 200.0, 200.0, 10.0), at('2', 227.6, 204.9, 10.0)});
+    vxKSAlignRunParams params = fullSearch(4);
+    params.xyOverlap(0.2);
+    vxKSAlignResultSet results;
+    p.run(img.image, params, results);
+    for (const vxTestCharTruth& t : img.truth) {
+        bool found = false;
+        for (const vxKSAlignResult& r : results.results())
+            found |= r.accepted() && r.score() > 0.95 && (centreOf(p, r) - t.center).length() < 0.2;
+        EXPECT_TRUE(found) << t.center.x();
+    }
+}
+
+// Refinement and tracking keep a free scale inside its zone.
+TEST(AlignRun, FreeScaleStaysInsideItsZone) {
+    const vxKSAlignPattern p = taught('5');
+    const vxTestImage img = vfRenderTestImage(vxTestScene(), {at('5', 300.0, 200.0, -30.0, 1.2)});
+    vxKSAlignResultSet results;
+    p.run(img.image, fullSearch(), results);
+    for (const vxKSAlignResult& r : results.results())
+        EXPECT_LE(r.xScale(), 1.1 + 1e-9);
+    vxKSAlignRunParams wide = fullSearch();
+    wide.zone(vx_KSDefs::eScale, 0.9, 1.3);
+    p.run(img.image, wide, results);
+    ASSERT_EQ(results.numResults(), 1);
+    EXPECT_NEAR(results[0].xScale(), 1.2, 0.005);
+}
+
 TEST(AlignRun, HeldDegreesOfFreedomStayAtTheirNominalValues) {
     const vxKSAlignPattern p = taught('4');
     const vxTestImage img = vfRenderTestImage(vxTestScene(), {at('4', 200.4, 150.7, 180.0, 1.05)});
