@@ -153,11 +153,19 @@ protected:
     static inline vxPelRect modelArea_;
 };
 
-TEST_F(ArrangeE2E, ArgumentsAreCheckedBeforeAnythingChanges) {
+TEST_F(ArrangeE2E, EmptyTargetIsFoundAndArgumentsAreCheckedBeforeAnythingChanges) {
+    vxOCArrangeResults r;
+    vfOCArrange(vxPelBuffer_const<unsigned char>(64, 64), *stroke_, {}, {}, r);
+    EXPECT_TRUE(r.isFound());
+    EXPECT_FALSE(r.isSearchTruncated());
+    ASSERT_FALSE(r.arrangement().isNull());
+    EXPECT_EQ(r.arrangement()->numLines(), 0);
+    EXPECT_TRUE(r.statusFlags().empty());
+    EXPECT_TRUE(r.scores().empty());
+
     const vxTestImage scene = renderLine("2024", {320, 240}, 0);
     const vxPelBuffer_const<unsigned char> image = scene.image;
-    vxOCArrangeResults r;
-    vfOCArrange(image, *stroke_, {}, vxOCArrangeParams(), r); // empty target: found
+    vfOCArrange(image, *stroke_, {}, vxOCArrangeParams(), r);
     const vxOCArrangeResults before = r;
     vxDiagObject diag;
     const unsigned long every =
@@ -183,17 +191,6 @@ TEST_F(ArrangeE2E, ArgumentsAreCheckedBeforeAnythingChanges) {
     }
     EXPECT_EQ(diag.numRecords(), 0);
     EXPECT_EQ(r, before);
-}
-
-TEST_F(ArrangeE2E, EmptyTargetGivesAnEmptyArrangementWithoutSearching) {
-    vxOCArrangeResults r;
-    vfOCArrange(vxPelBuffer_const<unsigned char>(64, 64), *stroke_, {}, {}, r);
-    EXPECT_TRUE(r.isFound());
-    EXPECT_FALSE(r.isSearchTruncated());
-    ASSERT_FALSE(r.arrangement().isNull());
-    EXPECT_EQ(r.arrangement()->numLines(), 0);
-    EXPECT_TRUE(r.statusFlags().empty());
-    EXPECT_TRUE(r.scores().empty());
 }
 
 TEST_F(ArrangeE2E, YearOnOneLineAtRandomRotationAndScale) {
@@ -244,30 +241,15 @@ TEST_F(ArrangeE2E, TwoLinesWithOneOrTwoLinesAllowed) {
     EXPECT_EQ(one.arrangement()->numLines(), 6);
 }
 
-TEST_F(ArrangeE2E, TwelveCharactersOnAnArcInBothSenses) {
-    for (bool topsOutward : {true, false}) {
-        SCOPED_TRACE(topsOutward ? "clockwise" : "counter-clockwise");
-        vxTestTextStyle style;
-        style.size = kSize;
-        style.advance = 0.9 * kSize;
-        const vxTestImage scene = vfRenderTestImage(
-            vxTestScene(),
-            vfLayoutArc("A0123456E89A", {320, 240}, 170.0,
-                        vxRadian(topsOutward ? -std::numbers::pi / 2 : 1.57), topsOutward, style));
-        const vxOCArrangeResults r = arrange(scene.image, "A0123456E89A");
-        EXPECT_FALSE(r.isSearchTruncated());
-        EXPECT_EQ(r.arrangement()->numLines(), 1);
-        expectMatched(r, scene.truth, all(12));
-    }
-}
-
-// Twelve characters reading clockwise on screen, tops outward.
-vxTestImage clockwiseArc() {
+// Twelve characters on an arc: reading clockwise on screen with their tops outward, or
+// counter-clockwise with their tops inward.
+vxTestImage arc(bool topsOutward) {
     vxTestTextStyle style;
     style.size = kSize;
     style.advance = 0.9 * kSize;
-    return vfRenderTestImage(vxTestScene(), vfLayoutArc("A0123456E89A", {320, 240}, 170.0,
-                                                        vxRadian(-1.57), true, style));
+    return vfRenderTestImage(vxTestScene(),
+                             vfLayoutArc("A0123456E89A", {320, 240}, 170.0,
+                                         vxRadian(topsOutward ? -1.57 : 1.57), topsOutward, style));
 }
 
 vxOCArrangeParams circular(bool clockwise) {
@@ -279,8 +261,16 @@ vxOCArrangeParams circular(bool clockwise) {
     return params;
 }
 
-TEST_F(ArrangeE2E, SpecifiedSenseAcceptsOrRefusesTheArc) {
-    const vxTestImage scene = clockwiseArc();
+TEST_F(ArrangeE2E, TwelveCharactersOnAnArcInBothSensesAndTheSpecifiedSense) {
+    for (bool topsOutward : {true, false}) {
+        SCOPED_TRACE(topsOutward ? "clockwise" : "counter-clockwise");
+        const vxTestImage scene = arc(topsOutward);
+        const vxOCArrangeResults r = arrange(scene.image, "A0123456E89A");
+        EXPECT_FALSE(r.isSearchTruncated());
+        EXPECT_EQ(r.arrangement()->numLines(), 1);
+        expectMatched(r, scene.truth, all(12));
+    }
+    const vxTestImage scene = arc(true);
     const vxOCArrangeResults r = arrange(scene.image, "A0123456E89A", circular(true));
     EXPECT_EQ(r.arrangement()->numLines(), 1);
     expectMatched(r, scene.truth, all(12));
@@ -291,8 +281,11 @@ TEST_F(ArrangeE2E, SpecifiedSenseAcceptsOrRefusesTheArc) {
 // their look in client coordinates; the text reads counter-clockwise there.
 const vxXform<2> kMirror(vxMatrix<2>(-1.0, 0.0, 0.0, 1.0), vxVector<2>(640.0, 0.0));
 
-TEST_F(ArrangeE2E, ArcReadInAMirroredClientFrame) {
-    const vxTestImage scene = clockwiseArc();
+// The sense setting speaks of the screen, so in a mirrored client frame the clockwise
+// arc is still accepted as clockwise, although there its first characters read toward
+// client -x, against the default straight direction.
+TEST_F(ArrangeE2E, ArcReadInAMirroredClientFrameKeepsTheOnScreenSense) {
+    const vxTestImage scene = arc(true);
     vxPelBuffer<unsigned char> image = scene.image;
     image.clientFromImageXform(kMirror);
     std::unique_ptr<vxOCAlphabet> mirrored(teach("0123456789AE", vxTestFont::eStroke, false, true));
@@ -305,16 +298,6 @@ TEST_F(ArrangeE2E, ArcReadInAMirroredClientFrame) {
         EXPECT_LT((f[i].centre - kMirror * scene.truth[i].center).length(), 1.5);
         EXPECT_LT(angleError(f[i].angle, -scene.truth[i].angle.plain()), 0.05);
     }
-}
-
-// The sense setting speaks of the screen, so in a mirrored client frame the clockwise
-// arc is still accepted, although there its first characters read toward client -x,
-// against the default straight direction.
-TEST_F(ArrangeE2E, MirroredFrameKeepsTheOnScreenSense) {
-    const vxTestImage scene = clockwiseArc();
-    vxPelBuffer<unsigned char> image = scene.image;
-    image.clientFromImageXform(kMirror);
-    std::unique_ptr<vxOCAlphabet> mirrored(teach("0123456789AE", vxTestFont::eStroke, false, true));
     EXPECT_EQ(
         arrange(image, "A0123456E89A", circular(true), mirrored.get()).arrangement()->numLines(),
         1);

@@ -125,7 +125,6 @@ TEST(BuildLines, OneLineInTheFrameOfItsFirstCharacter) {
     ASSERT_EQ(arrangementOut->numLines(), 1);
     EXPECT_EQ(arrangementOut->linePoses()[0], vx2Rigid());
     const vxOCLine& line = *arrangementOut->lines()[0];
-    EXPECT_EQ(line.name(), L"Line 0");
     EXPECT_TRUE(line.alphabet() == alphabet);
     EXPECT_EQ(line.charPoses()[0], vx2Rigid());
     for (int p = 1; p < 4; ++p) {
@@ -137,7 +136,6 @@ TEST(BuildLines, OneLineInTheFrameOfItsFirstCharacter) {
     EXPECT_EQ(line.translationUncertainties(), std::vector<double>(4, 0.0));
     EXPECT_EQ(line.rotationUncertainties(), std::vector<vxRadian>(4, vxRadian(0)));
     EXPECT_EQ(line.scaleUncertainties(), std::vector<double>(4, 0.0));
-    EXPECT_EQ(arrangementOut->name(), L"");
 }
 
 TEST(BuildLines, EveryPositionOnceInTargetOrderAndLinePosesInTheArrangement) {
