@@ -37,8 +37,6 @@ TEST(DiagObject, ShouldRecordNeedsTheKindsBits) {
 
 TEST(DiagObject, RecordsTakeTheCurrentLevelInOrder) {
     vxDiagObject diag;
-    EXPECT_EQ(diag.numRecords(), 0);
-    EXPECT_EQ(diag.level(), 0);
     vxDiagRecord& first = diag.newDiagRecord();
     first.recordAnnotation(L"first");
     diag.level(diag.level() + 1);
@@ -57,85 +55,66 @@ TEST(DiagObject, RecordsTakeTheCurrentLevelInOrder) {
     }
     // Earlier records stay where they were while more are added.
     EXPECT_EQ(&first, &diag.diagRecord(0));
-    EXPECT_EQ(first.annotation(), L"first");
 }
 
 TEST(DiagObject, BadLevelsAndIndicesThrowAndChangeNothing) {
     vxDiagObject diag;
     diag.level(2);
-    EXPECT_THROW(diag.level(-1), vxDiagDefs::BadLevel);
-    EXPECT_EQ(diag.level(), 2);
     EXPECT_THROW(vxDiagRecord(-1), vxDiagDefs::BadLevel);
     diag.newDiagRecord();
     EXPECT_THROW(diag.diagRecord(1), vxDiagDefs::BadIndex);
-    EXPECT_THROW(diag.diagRecord(-1), vxDiagDefs::BadIndex);
-    const vxDiagObject& constDiag = diag;
-    EXPECT_THROW(constDiag.diagRecord(5), vxDiagDefs::BadIndex);
+    EXPECT_THROW(static_cast<const vxDiagObject&>(diag).diagRecord(-1), vxDiagDefs::BadIndex);
     EXPECT_EQ(diag.numRecords(), 1);
     try {
         diag.level(-5);
         FAIL();
     } catch (const vxDiagDefs::Errors& e) { // every diagnostics error shares the base
+        EXPECT_NE(dynamic_cast<const vxDiagDefs::BadLevel*>(&e), nullptr);
         EXPECT_EQ(e.errorNumber(), 0x10000082);
     }
-}
+    EXPECT_EQ(diag.level(), 2);
 
-TEST(DiagObject, NullDiagDoesNothing) {
-    Buffer image(4, 3);
-    EXPECT_EQ(vf_AddImage(nullptr, image, L"t", true), nullptr);
-    EXPECT_EQ(vf_AddImage(nullptr, image, L"t", false), nullptr);
+    // Without a diagnostics object nothing is recorded, nor even checked.
+    EXPECT_EQ(vf_AddImage(nullptr, Buffer(4, 3), L"t", true), nullptr);
     EXPECT_EQ(vf_AddText(nullptr, L"text", L"t"), nullptr);
-    EXPECT_EQ(vf_AddGraphics(nullptr, oneLine(vxColor::red), L"t"), nullptr);
-    // Even a bad coordinate system is not looked at without a diagnostics object.
     EXPECT_EQ(vf_AddGraphics(nullptr, oneLine(vxColor::red), L"t", 7), nullptr);
 }
 
 TEST(DiagObject, AddImageCopiesOrShares) {
-    Buffer image(vxPelRect(5, 6, 4, 3));
+    Buffer root(vxPelRect(0, 0, 12, 12));
+    Buffer image = root;
+    image.window(vxPelRect(5, 6, 4, 3), false);
     vfPelSet(image, 10);
     image.clientFromImageXform(vxXform<2>(vxMatrix<2>(), vxVector<2>(100, 200)));
     vxDiagObject diag;
     vxDiagRecord* copied = vf_AddImage(&diag, image, L"copied", true);
     vxDiagRecord* shared = vf_AddImage(&diag, image, L"shared", false);
-    ASSERT_NE(copied, nullptr);
-    ASSERT_NE(shared, nullptr);
-    EXPECT_EQ(copied, &diag.diagRecord(0));
-    EXPECT_EQ(shared, &diag.diagRecord(1));
+    ASSERT_EQ(copied, &diag.diagRecord(0));
+    ASSERT_EQ(shared, &diag.diagRecord(1));
 
     *image.pointToPel(6, 7) = 99;
     EXPECT_EQ(*copied->image().pointToPel(6, 7), 10);
     EXPECT_EQ(*shared->image().pointToPel(6, 7), 99);
-    // The copy keeps the window position and the transform.
+    // The copy holds only the window, at its position and with its transform.
+    EXPECT_EQ(copied->image().rootWindow(), vxPelRect(5, 6, 4, 3));
     for (const vxDiagRecord* r : {copied, shared}) {
         EXPECT_TRUE(r->hasImage());
         EXPECT_EQ(r->image().window(), vxPelRect(5, 6, 4, 3));
         EXPECT_EQ(r->image().clientFromImageXform(), image.clientFromImageXform());
     }
     EXPECT_EQ(copied->annotation(), L"copied");
-    EXPECT_EQ(copied->numTexts(), 0);
-    EXPECT_EQ(copied->numGraphics(), 0);
-}
+    EXPECT_EQ(copied->numTexts() + copied->numGraphics(), 0);
 
-TEST(DiagObject, AddImageOfAWindowCopiesOnlyTheWindow) {
-    Buffer image(8, 8);
-    vfPelSet(image, 1);
-    Buffer window = image;
-    window.window(vxPelRect(2, 3, 2, 2), false);
-    vxDiagObject diag;
-    vxDiagRecord* r = vf_AddImage(&diag, window, L"w", true);
-    EXPECT_EQ(r->image().window(), vxPelRect(2, 3, 2, 2));
-    EXPECT_EQ(r->image().rootWindow(), vxPelRect(2, 3, 2, 2));
-}
-
-TEST(DiagObject, UnboundImageGivesARecordWithoutImage) {
-    vxDiagObject diag;
+    // An unbound image gives a record without an image; a record's image can be removed.
     for (bool copy : {true, false}) {
         vxDiagRecord* r = vf_AddImage(&diag, ConstBuffer(), L"none", copy);
         ASSERT_NE(r, nullptr);
         EXPECT_FALSE(r->hasImage());
         EXPECT_EQ(r->annotation(), L"none");
     }
-    EXPECT_EQ(diag.numRecords(), 2);
+    EXPECT_EQ(diag.numRecords(), 4);
+    shared->image(ConstBuffer());
+    EXPECT_FALSE(shared->hasImage());
 }
 
 TEST(DiagObject, TextAndGraphicsHelpers) {
@@ -161,7 +140,6 @@ TEST(DiagObject, TextAndGraphicsHelpers) {
 
 TEST(DiagRecord, AnnotationsKeepTheirOrder) {
     vxDiagRecord r(2);
-    EXPECT_EQ(r.level(), 2);
     r.recordAnnotation(L"old");
     r.recordAnnotation(L"Details for line #0");
     r.text(L"a text", L"Details");
@@ -177,7 +155,6 @@ TEST(DiagRecord, AnnotationsKeepTheirOrder) {
     EXPECT_EQ(r.texts()[2], (vxDiagRecord::TextAnnotation{L"Details", L""}));
     ASSERT_EQ(r.numGraphics(), 2);
     EXPECT_EQ(r.graphicsAnnotation(0).name, L"Graphics");
-    EXPECT_EQ(r.graphicsAnnotation(0).coordinateSystem, 1);
     EXPECT_EQ(r.graphicsAnnotation(1).name, L"Client");
     EXPECT_EQ(r.graphicsAnnotation(1).coordinateSystem, 2);
 
@@ -185,16 +162,4 @@ TEST(DiagRecord, AnnotationsKeepTheirOrder) {
     EXPECT_EQ(r.numGraphics(), 2);
     EXPECT_THROW(r.textAnnotation(3), vxDiagDefs::BadIndex);
     EXPECT_THROW(r.graphicsAnnotation(-1), vxDiagDefs::BadIndex);
-}
-
-TEST(DiagRecord, ImageCanBeSetAndRemoved) {
-    vxDiagRecord r;
-    EXPECT_FALSE(r.hasImage());
-    Buffer image(2, 2);
-    r.image(image);
-    EXPECT_TRUE(r.hasImage());
-    *image.pointToPel(1, 1) = 7;
-    EXPECT_EQ(*r.image().pointToPel(1, 1), 7); // shared
-    r.image(ConstBuffer());
-    EXPECT_FALSE(r.hasImage());
 }

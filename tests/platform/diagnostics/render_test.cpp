@@ -63,77 +63,56 @@ Pixels box(long x0, long y0, long x1, long y1, const std::function<bool(long, lo
 
 } // namespace
 
-TEST(Render, ImageBecomesGreyRgb) {
-    Buffer image(vxPelRect(3, 4, 3, 2));
-    for (long y = 4; y < 6; ++y)
-        for (long x = 3; x < 6; ++x)
-            *image.pointToPel(x, y) = static_cast<unsigned char>(10 * x + y);
-    vxDiagRecord r;
-    r.image(image);
-    const vxRgbImage raster = vfRenderDiagRecord(r);
-    ASSERT_EQ(raster.width(), 3);
-    ASSERT_EQ(raster.height(), 2);
-    EXPECT_EQ(raster.pixel(0, 0), vxColor(34, 34, 34)); // image pixel (3, 4)
-    EXPECT_EQ(raster.pixel(2, 1), vxColor(55, 55, 55)); // image pixel (5, 5)
+TEST(Render, RectanglesSetExactlyThePixelsWhoseCentresTheyHold) {
+    const auto all = [](long, long) { return true; };
+    struct Case {
+        vxRect rect;
+        int pen;
+        bool filled;
+        Pixels expected;
+    };
+    const Case cases[] = {
+        {vxRect(1, 1, 4, 3), 1, false,
+         box(1, 1, 4, 3, [](long x, long y) { return !(y == 2 && (x == 2 || x == 3)); })},
+        {vxRect(1, 1, 4, 3), 1, true, box(1, 1, 4, 3, all)},
+        {vxRect(0.6, 1.4, 2.0, 1.2), 1, true, box(1, 1, 2, 2, all)}, // off the pixel grid
+        // A wide pen thickens the outline inward; a rectangle holding no centre draws nothing.
+        {vxRect(0, 0, 6, 5), 2, false,
+         box(0, 0, 5, 4, [](long x, long y) { return !(x == 2 || x == 3) || y != 2; })},
+        {vxRect(1.6, 1, 0.3, 3), 1, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rect.x() << "," << c.rect.y() << " pen " << c.pen);
+        expectExactly(
+            vfRenderDiagRecord(recordWith(vxGraphicRect(c.rect, vxColor::green, c.pen, c.filled))),
+            vxColor::green, c.expected);
+    }
 }
 
-TEST(Render, GreenRectangleSetsExactlyItsEdgePixels) {
-    const vxRgbImage outline =
-        vfRenderDiagRecord(recordWith(vxGraphicRect(vxRect(1, 1, 4, 3), vxColor::green)));
-    expectExactly(outline, vxColor::green,
-                  box(1, 1, 4, 3, [](long x, long y) { return !(y == 2 && (x == 2 || x == 3)); }));
-
-    const vxRgbImage filled =
-        vfRenderDiagRecord(recordWith(vxGraphicRect(vxRect(1, 1, 4, 3), vxColor::green, 1, true)));
-    expectExactly(filled, vxColor::green, box(1, 1, 4, 3, [](long, long) { return true; }));
-
-    // A rectangle off the pixel grid takes the pixels whose centres it holds.
-    const vxRgbImage offGrid = vfRenderDiagRecord(
-        recordWith(vxGraphicRect(vxRect(0.6, 1.4, 2.0, 1.2), vxColor::green, 1, true)));
-    expectExactly(offGrid, vxColor::green, box(1, 1, 2, 2, [](long, long) { return true; }));
-
-    // A wide pen thickens the outline inward; a rectangle holding no centre draws nothing.
-    const vxRgbImage thick =
-        vfRenderDiagRecord(recordWith(vxGraphicRect(vxRect(0, 0, 6, 5), vxColor::green, 2)));
-    expectExactly(thick, vxColor::green,
-                  box(0, 0, 5, 4, [](long x, long y) { return !(x == 2 || x == 3) || y != 2; }));
-    const vxRgbImage none =
-        vfRenderDiagRecord(recordWith(vxGraphicRect(vxRect(1.6, 1, 0.3, 3), vxColor::green)));
-    expectExactly(none, vxColor::green, {});
-}
-
-TEST(Render, WindowOffsetAndClientCoordinates) {
-    // The image's window starts at (5, 6); client = image + (100, 200).
+TEST(Render, ImageIsGreyAndGraphicsFollowWindowAndClientTransform) {
+    // The window starts at (5, 6); client = the image turned by +90 degrees
+    // ((x, y) -> (-y, x)) and moved by (100, 200).
     Buffer image(vxPelRect(5, 6, 4, 4));
-    vfPelSet(image, 50);
-    image.clientFromImageXform(vxXform<2>(vxMatrix<2>(), vxVector<2>(100, 200)));
+    for (long y = 6; y < 10; ++y)
+        for (long x = 5; x < 9; ++x)
+            *image.pointToPel(x, y) = static_cast<unsigned char>(10 * x + y);
+    image.clientFromImageXform(
+        vxXform<2>(vxMatrix<2>::rotation(vxRadian(std::numbers::pi / 2)), vxVector<2>(100, 200)));
     vxDiagRecord r;
     r.image(image);
     vxGraphicList inImage, inClient;
-    inImage.add(vxGraphicRect(vxRect(6, 7, 1, 1), vxColor::red, 1, true));
-    inClient.add(vxGraphicRect(vxRect(107, 208, 2, 1), vxColor::blue, 1, true));
+    inImage.add(vxGraphicRect(vxRect(7, 9, 1, 1), vxColor::red, 1, true));
+    // Client x 92..93 is image y 7..8, client y 206..209 image x 6..9.
+    inClient.add(vxGraphicRect(vxRect(92, 206, 1, 3), vxColor::orange, 1, true));
     r.graphics(inImage, L"image", vxDiagRecord::eImageCoordinates);
     r.graphics(inClient, L"client", vxDiagRecord::eClientCoordinates);
     const vxRgbImage raster = vfRenderDiagRecord(r);
-    EXPECT_EQ(pixelsOf(raster, vxColor::red), (Pixels{{1, 1}}));
-    EXPECT_EQ(pixelsOf(raster, vxColor::blue), (Pixels{{2, 2}, {3, 2}}));
-}
-
-TEST(Render, ClientGraphicsFollowARotatedTransform) {
-    // Client is the image turned by 90 degrees: client (x, y) = image (y, -x) turned back.
-    Buffer image(6, 6);
-    vfPelSet(image, 50);
-    const vxXform<2> clientFromImage(vxMatrix<2>::rotation(vxRadian(std::numbers::pi / 2)),
-                                     vxVector<2>(0, 0));
-    image.clientFromImageXform(clientFromImage);
-    vxDiagRecord r;
-    r.image(image);
-    vxGraphicList list;
-    // The client rectangle that is image pixels (1..3, 2..2) after the turn.
-    list.add(vxGraphicRect(vxRect(-3, 1, 1, 3), vxColor::orange, 1, true));
-    r.graphics(list, L"turned");
-    // Image (1, 2) .. (4, 3) turned by +90 degrees: x' = -y, y' = x.
-    EXPECT_EQ(pixelsOf(vfRenderDiagRecord(r), vxColor::orange), (Pixels{{1, 2}, {2, 2}, {3, 2}}));
+    ASSERT_EQ(raster.width(), 4);
+    ASSERT_EQ(raster.height(), 4);
+    EXPECT_EQ(raster.pixel(0, 0), vxColor(56, 56, 56)); // image pixel (5, 6)
+    EXPECT_EQ(raster.pixel(3, 2), vxColor(88, 88, 88)); // image pixel (8, 8)
+    EXPECT_EQ(pixelsOf(raster, vxColor::red), (Pixels{{2, 3}}));
+    EXPECT_EQ(pixelsOf(raster, vxColor::orange), (Pixels{{1, 1}, {2, 1}, {3, 1}}));
 }
 
 TEST(Render, LinesPensAndClipping) {
