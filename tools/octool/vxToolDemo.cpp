@@ -47,8 +47,7 @@ void arrangeStamp(const Stamp& stamp, vxOCAlphabet& alphabet, const std::filesys
     layout.lines = stamp.lines;
     layout.style.size = kCharSize;
     layout.style.scale = stamp.scale;
-    layout.style.advance = 0.9 * kCharSize; // a little looser than touching cells
-    layout.lineGap = 2.2 * kCharSize;       // room for the overlay's labels between lines
+    layout.lineGap = 2.2 * kCharSize; // room for the overlay's labels between lines
     layout.angleDeg = stamp.angleDeg;
     layout.arcRadius = stamp.arcRadius;
     if (stamp.arcRadius > 0) layout.center = vxVector<2>(320, 320); // the arc's top mid-image
