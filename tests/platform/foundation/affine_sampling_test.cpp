@@ -88,7 +88,7 @@ TEST(AffineSampling, ClientCoordinatesAreKept) {
     }
 }
 
-TEST(AffineSampling, WholePixelTranslationCopiesAndEdgeSamplesDoNotClip) {
+TEST(AffineSampling, WholePixelTranslationCopiesAndBeyondTheRootIsTheEdge) {
     vxPelBuffer<unsigned char> src = smoothImage(vxPelRect(-5, 3, 30, 20));
     for (auto interp : {Params::eNearestNeighbor, Params::eBilinear, Params::eBicubic}) {
         // The whole root, pixel for pixel.
@@ -106,17 +106,16 @@ TEST(AffineSampling, WholePixelTranslationCopiesAndEdgeSamplesDoNotClip) {
     cubic.interpolation(Params::eBicubic);
     EXPECT_TRUE(cubic.willClip(src));
     EXPECT_TRUE(inside.willClip(vxPelBuffer<unsigned char>()));
-}
 
-TEST(AffineSampling, SamplesOutsideTheRootTakeTheEdge) {
-    vxPelBuffer<unsigned char> src(vxPelRect(0, 0, 10, 4));
+    // Samples outside the root take the nearest edge pixel.
+    vxPelBuffer<unsigned char> ramp(vxPelRect(0, 0, 10, 4));
     for (long y = 0; y < 4; ++y)
         for (long x = 0; x < 10; ++x)
-            *src.pointToPel(x, y) = static_cast<unsigned char>(100 + 10 * x);
+            *ramp.pointToPel(x, y) = static_cast<unsigned char>(100 + 10 * x);
     // 5 pixels left of the image to 5 right of it, one row through the middle.
     for (auto interp : {Params::eNearestNeighbor, Params::eBilinear, Params::eBicubic}) {
         const auto out = vfAffineTransformImage(
-            src, Params(vxAffineRectangle(vxRect(-5, 1, 20, 1)), 20, 1, interp));
+            ramp, Params(vxAffineRectangle(vxRect(-5, 1, 20, 1)), 20, 1, interp));
         for (long i = 0; i < 5; ++i) {
             EXPECT_EQ(*out.pointToPel(i, 0), 100) << interp;
             EXPECT_EQ(*out.pointToPel(19 - i, 0), 190) << interp;
