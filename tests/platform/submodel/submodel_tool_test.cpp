@@ -149,25 +149,6 @@ TEST(SubModelTool, PoseMapsModelClientIntoImageClient) {
     EXPECT_GT(rs[0].score(), 0.95);
 }
 
-TEST(SubModelTool, UnrelatedImageScoresLowAndTheThresholdRejectsIt) {
-    const Image model = draw(kArea, kArea, ring(16, 24, 7));
-    Image noise(kArea);
-    std::mt19937 gen(7);
-    std::uniform_int_distribution<int> grey(40, 220);
-    for (long y = 0; y < 48; ++y)
-        for (long x = 0; x < 32; ++x)
-            *noise.pointToPel(x, y) = static_cast<unsigned char>(grey(gen));
-    vx_SubModelResultSet rs;
-    vxWarpSubModelCorRunParams p = compileParams(32, 48);
-    const vx_SubModelTool tool = trained(model);
-    tool.run(noise, vxXform<2>(), p, rs);
-    ASSERT_EQ(rs.numFound(), 1);
-    EXPECT_LT(rs[0].score(), 0.35);
-    p.acceptThreshold(0.5);
-    tool.run(noise, vxXform<2>(), p, rs);
-    EXPECT_EQ(rs.numFound(), 0);
-}
-
 TEST(SubModelTool, MasksExcludeWhatTheyDoNotCareAbout) {
     // The model carries a blot that the image lacks; the image a blot the model lacks.
     const Ink glyph = ring(16, 24, 7);
@@ -198,17 +179,32 @@ TEST(SubModelTool, MasksExcludeWhatTheyDoNotCareAbout) {
     EXPECT_GT(one[0].score(), plain[0].score());
 }
 
-TEST(SubModelTool, FlatModelOrImageScoresZeroAtTheStartPose) {
+TEST(SubModelTool, UnrelatedOrFlatDataScoresLowOrZero) {
     const Image glyph = draw(kArea, kArea, ring(16, 24, 7));
+    Image noise(kArea);
+    std::mt19937 gen(7);
+    std::uniform_int_distribution<int> grey(40, 220);
+    for (long y = 0; y < 48; ++y)
+        for (long x = 0; x < 32; ++x)
+            *noise.pointToPel(x, y) = static_cast<unsigned char>(grey(gen));
+    vx_SubModelResultSet rs;
+    vxWarpSubModelCorRunParams p = compileParams(32, 48);
+    const vx_SubModelTool tool = trained(glyph);
+    tool.run(noise, vxXform<2>(), p, rs);
+    ASSERT_EQ(rs.numFound(), 1);
+    EXPECT_LT(rs[0].score(), 0.35);
+    p.acceptThreshold(0.5);
+    tool.run(noise, vxXform<2>(), p, rs);
+    EXPECT_EQ(rs.numFound(), 0);
+
+    // Flat data scores 0 and stays at the nearest whole-pixel placement to the start.
     const Image flat = filled(kArea, 128);
     const vxXform<2> start(vxMatrix<2>(), vxVector<2>(2.5, -1));
-    vxWarpSubModelCorRunParams p = compileParams(32, 48);
-    vx_SubModelResultSet rs;
+    p.acceptThreshold(0.0);
     for (const auto& [model, image] : {std::pair(flat, glyph), std::pair(glyph, flat)}) {
         trained(model).run(image, start, p, rs);
         ASSERT_EQ(rs.numFound(), 1);
         EXPECT_EQ(rs[0].score(), 0.0);
-        // The nearest whole-pixel placement to the start.
         EXPECT_NEAR(std::fabs(rs[0].pose().trans().x() - 2.5), 0.5, 1e-12);
         EXPECT_EQ(rs[0].pose().trans().y(), -1.0);
     }
