@@ -27,13 +27,13 @@ TEST(VocRect, RoundTripsAndRounding) {
 
     int32_t v = 0;
     EXPECT_TRUE(toFixed(0.3, 2, v) == VOC_OK && v == 1);     // 1.2 quarters
-    EXPECT_TRUE(toFixed(-0.375, 2, v) == VOC_OK && v == -2); // halves away from zero
+    EXPECT_TRUE(toFixed(-0.625, 2, v) == VOC_OK && v == -3); // halves away from zero, not to even
     const voc_rect32Fixed extremes{INT32_MIN, INT32_MAX, 1, -1};
     ASSERT_EQ(voc_rectDInitFromRect32Fixed_(&back, &extremes, 31), VOC_OK);
     EXPECT_TRUE(back.x == -1.0 && back.y == std::ldexp(2147483647.0, -31));
 }
 
-TEST(VocRect, OverflowAtTheExactLimits) {
+TEST(VocRect, OverflowAtTheExactLimitsAndBadArguments) {
     int32_t v = 0;
     // 16 fractional bits: the fixed-point range is [-32768, 32768 - 2^-16].
     EXPECT_TRUE(toFixed(2147483647.0 / 65536, 16, v) == VOC_OK && v == INT32_MAX);
@@ -54,16 +54,13 @@ TEST(VocRect, OverflowAtTheExactLimits) {
     const voc_rectD d{1, 2, 3, 40000};
     EXPECT_EQ(voc_rect32FixedInitFromRectD_(&f, &d, 16), VOC_STATUS_FIXED_POINT_OVERFLOW);
     EXPECT_TRUE(f.x == 1 && f.height == 4);
-}
 
-TEST(VocRect, BadArguments) {
-    int32_t v = 0;
+    // So do bad arguments, in either direction.
     EXPECT_EQ(toFixed(NAN, 16, v), VOC_STATUS_BAD_ARGUMENT);
-    EXPECT_EQ(toFixed(1.0, -1, v), VOC_STATUS_BAD_ARGUMENT);
     EXPECT_EQ(v, 7);
-    voc_rectD d{9, 9, 9, 9};
-    const voc_rect32Fixed f{1, 1, 1, 1};
-    EXPECT_EQ(voc_rectDInitFromRect32Fixed_(&d, &f, 32), VOC_STATUS_BAD_ARGUMENT);
-    EXPECT_EQ(d.x, 9.0);
+    EXPECT_EQ(toFixed(1.0, -1, v), VOC_STATUS_BAD_ARGUMENT);
+    voc_rectD kept{9, 9, 9, 9};
+    EXPECT_EQ(voc_rectDInitFromRect32Fixed_(&kept, &f, 32), VOC_STATUS_BAD_ARGUMENT);
+    EXPECT_EQ(kept.x, 9.0);
     EXPECT_EQ(voc_rectDInitFromRect32Fixed_(nullptr, &f, 16), VOC_STATUS_NULL_POINTER);
 }
