@@ -7,6 +7,8 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -105,42 +107,40 @@ TEST(GeometryLineFit, OutliersAndDegenerateInput) {
     pts.push_back(vxVector<2>(5, 4));
     vxLine line;
     std::vector<bool> used;
+    auto fit = [&](const std::vector<vxVector<2>>& p, int count, double maxDist) {
+        return vfLineFit(p, vxLineFitDefs::eOrthogonal, count, maxDist, line, &used);
+    };
+    auto kept = [&] { return std::count(used.begin(), used.end(), true); };
     // All kept: the outlier pulls the line.
-    ASSERT_TRUE(vfLineFit(pts, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line, &used));
+    ASSERT_TRUE(fit(pts, 0, HUGE_VAL));
     EXPECT_GT(line.distanceTo(vxVector<2>(0, 1)), 0.1);
-    EXPECT_EQ(std::count(used.begin(), used.end(), true), 12);
-    // count 1 drops the worst point.
-    ASSERT_TRUE(vfLineFit(pts, vxLineFitDefs::eOrthogonal, 1, HUGE_VAL, line, &used));
-    EXPECT_FALSE(used.back());
-    EXPECT_EQ(std::count(used.begin(), used.end(), true), 11);
-    EXPECT_NEAR(line.distanceTo(vxVector<2>(100, 1)), 0.0, 1e-12);
-    // maxDist drops points farther than it, one at a time with refits.
-    ASSERT_TRUE(vfLineFit(pts, vxLineFitDefs::eOrthogonal, 0, 1.0, line, &used));
-    EXPECT_FALSE(used.back());
-    EXPECT_EQ(std::count(used.begin(), used.end(), true), 11);
+    EXPECT_EQ(kept(), 12);
+    // count 1 drops the worst point; maxDist drops points farther than it, one at a
+    // time with refits.
+    for (auto [count, maxDist] : {std::pair{1, HUGE_VAL}, {0, 1.0}}) {
+        ASSERT_TRUE(fit(pts, count, maxDist));
+        EXPECT_FALSE(used.back());
+        EXPECT_EQ(kept(), 11);
+        EXPECT_NEAR(line.distanceTo(vxVector<2>(100, 1)), 0.0, 1e-12);
+    }
     // The greedy rule drops the point farthest from the current fit, which is not
     // always the odd one out: here the outlier turns the first fit vertical.
-    std::vector<vxVector<2>> pulled{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {2, 5}};
-    ASSERT_TRUE(vfLineFit(pulled, vxLineFitDefs::eOrthogonal, 1, HUGE_VAL, line, &used));
+    ASSERT_TRUE(fit({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {2, 5}}, 1, HUGE_VAL));
     EXPECT_TRUE(used.back());
     // Never fewer than two points.
-    ASSERT_TRUE(vfLineFit(pts, vxLineFitDefs::eOrthogonal, 100, 0.0, line, &used));
-    EXPECT_EQ(std::count(used.begin(), used.end(), true), 2);
+    ASSERT_TRUE(fit(pts, 100, 0.0));
+    EXPECT_EQ(kept(), 2);
 
     // Coincident points, a single point and no points give no line.
-    EXPECT_FALSE(
-        vfLineFit({{2, 3}, {2, 3}, {2, 3}}, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line));
+    EXPECT_FALSE(fit({{2, 3}, {2, 3}, {2, 3}}, 0, HUGE_VAL));
     EXPECT_EQ(line.distanceTo(vxVector<2>(2, 3)), 0.0);
-    EXPECT_FALSE(vfLineFit({{2, 3}}, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line));
-    EXPECT_FALSE(vfLineFit({}, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line));
+    EXPECT_FALSE(fit({{2, 3}}, 0, HUGE_VAL));
+    EXPECT_FALSE(fit({}, 0, HUGE_VAL));
 
-    EXPECT_THROW(vfLineFit(pts, vxLineFitDefs::eOrthogonal, -1, HUGE_VAL, line),
-                 vxGeomDefs::BadArgument);
-    EXPECT_THROW(vfLineFit(pts, vxLineFitDefs::eOrthogonal, 0, std::nan(""), line),
-                 vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit(pts, -1, HUGE_VAL), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit(pts, 0, std::nan("")), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit({{0, 0}, {HUGE_VAL, 1}}, 0, HUGE_VAL), vxGeomDefs::BadArgument);
     EXPECT_THROW(vfLineFit(pts, vxLineFitDefs::fit_mode(3), 0, HUGE_VAL, line),
-                 vxGeomDefs::BadArgument);
-    EXPECT_THROW(vfLineFit({{0, 0}, {HUGE_VAL, 1}}, vxLineFitDefs::eOrthogonal, 0, HUGE_VAL, line),
                  vxGeomDefs::BadArgument);
 }
 
@@ -239,31 +239,26 @@ TEST(GeometryCircleFit, OutliersAndArguments) {
     pts.push_back(vxVector<2>(0, 13));
     vxCircle c;
     std::vector<bool> used;
-    ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c, &used));
+    auto fit = [&](int mode, double damping, int count, double maxDist) {
+        return vfCircleFit(pts, vxCircleFitDefs::fit_mode(mode), damping, count, maxDist, c, &used);
+    };
+    ASSERT_TRUE(fit(0, 1.0, 0, HUGE_VAL));
     EXPECT_GT(std::fabs(c.radius() - 10), 0.01);
-    ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::eGeometric, 1.0, 1, HUGE_VAL, c, &used));
-    EXPECT_FALSE(used.back());
-    EXPECT_EQ(std::count(used.begin(), used.end(), false), 1);
-    EXPECT_NEAR(c.radius(), 10, 1e-9);
-    ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::ePratt, 1.0, 0, 2.0, c, &used));
-    EXPECT_FALSE(used.back());
-    EXPECT_EQ(std::count(used.begin(), used.end(), false), 1);
-    EXPECT_NEAR(c.radius(), 10, 1e-9);
+    // Dropping the worst point by count or by distance leaves the true circle.
+    for (auto [mode, count, maxDist] : {std::tuple{0, 1, HUGE_VAL}, {1, 0, 2.0}}) {
+        ASSERT_TRUE(fit(mode, 1.0, count, maxDist));
+        EXPECT_FALSE(used.back());
+        EXPECT_EQ(std::count(used.begin(), used.end(), false), 1);
+        EXPECT_NEAR(c.radius(), 10, 1e-9);
+    }
     // Never fewer than three points.
-    ASSERT_TRUE(vfCircleFit(pts, vxCircleFitDefs::eKasa, 1.0, 50, 0.0, c, &used));
+    ASSERT_TRUE(fit(2, 1.0, 50, 0.0));
     EXPECT_EQ(std::count(used.begin(), used.end(), true), 3);
 
     // Negative or infinite damping, unknown mode, negative count, negative distance.
-    struct Bad {
-        int mode;
-        double damping;
-        int count;
-        double maxDist;
-    };
-    for (const Bad& b : {Bad{0, -1.0, 0, HUGE_VAL}, Bad{0, HUGE_VAL, 0, HUGE_VAL},
-                         Bad{7, 1.0, 0, HUGE_VAL}, Bad{0, 1.0, -2, HUGE_VAL}, Bad{0, 1.0, 0, -1.0}})
-        EXPECT_THROW(
-            vfCircleFit(pts, vxCircleFitDefs::fit_mode(b.mode), b.damping, b.count, b.maxDist, c),
-            vxGeomDefs::BadArgument)
-            << b.mode << " " << b.damping << " " << b.count << " " << b.maxDist;
+    EXPECT_THROW(fit(0, -1.0, 0, HUGE_VAL), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit(0, HUGE_VAL, 0, HUGE_VAL), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit(7, 1.0, 0, HUGE_VAL), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit(0, 1.0, -2, HUGE_VAL), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit(0, 1.0, 0, -1.0), vxGeomDefs::BadArgument);
 }
