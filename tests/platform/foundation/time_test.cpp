@@ -149,7 +149,7 @@ TEST_F(Attention, RunsJoinsAndKeepsTheWorkersException) {
     std::exception_ptr failure;
     const vxThreadID thrower =
         vfCreateThreadTarn([](void*) { throw std::out_of_range("row"); }, nullptr);
-    EXPECT_FALSE(vfWaitForThreadTermination(thrower, &failure));
+    ASSERT_FALSE(vfWaitForThreadTermination(thrower, &failure));
     ASSERT_TRUE(failure);
     EXPECT_THROW(std::rethrow_exception(failure), std::out_of_range);
 }
@@ -193,13 +193,13 @@ TEST_F(Attention, WorkerSharesTheAbortRequestAndInheritsArmedLimits) {
         std::this_thread::yield();
     vxAttention::current().requestAbort();
     std::exception_ptr failure;
-    EXPECT_FALSE(vfWaitForThreadTermination(id, &failure));
+    ASSERT_FALSE(vfWaitForThreadTermination(id, &failure));
     EXPECT_THROW(std::rethrow_exception(failure), vxAttention::Aborted);
     vxAttention::current().clearAbort();
     {
         vxAttentionTag caller;
         caller.attachTimeout(0);
-        EXPECT_FALSE(vfWaitForThreadTermination(vfCreateThreadTarn(&checkOnce, nullptr), &failure));
+        ASSERT_FALSE(vfWaitForThreadTermination(vfCreateThreadTarn(&checkOnce, nullptr), &failure));
         EXPECT_THROW(std::rethrow_exception(failure), vxTimeout::Expired);
     }
     // Disarmed before the start: the worker has nothing to inherit.
