@@ -4,11 +4,12 @@
 // A pattern is the set of edge points of its training image, each with its sub-pixel
 // position and unit gradient direction, kept at several pyramid levels. The score of a
 // pose is the mean, over the pattern's features, of the agreement max(0, cos) between
-// the feature's direction and the run image's gradient direction at the mapped point
-// (0 where the image gradient is below the contrast threshold or the point falls
-// outside the image). It does not depend on contrast or illumination, respects
-// polarity (a dark-on-light pattern scores near 0 on light-on-dark print) and falls
-// gracefully with occlusion.
+// the feature's direction and the run image's gradient direction at the mapped point,
+// weighted by how close the matching image edge lies along the feature's direction
+// (fully within half a pixel, not at all beyond a pixel; 0 where the image gradient is
+// below the contrast threshold or the point falls outside the image). It does not depend on
+// contrast or illumination, respects polarity (a dark-on-light pattern scores near 0 on
+// light-on-dark print) and falls gracefully with occlusion.
 //
 // A run searches the top pyramid level exhaustively over translation, angle and scale,
 // tracks the best candidates down the pyramid and refines each by least squares on

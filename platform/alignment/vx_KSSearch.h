@@ -89,10 +89,13 @@ struct vx_KSRefined {
 
 // Refines a pose at level L by Gauss-Newton least squares on the distances, along
 // each mapped feature's direction, to the nearest matching image edge in the raw
-// gradient `g`; only the free degrees of freedom move, and only within `zone`. Then scores it with
-// bilinear gradients and measures coverage. `contrast` is the gradient magnitude below which the
-// image has no edge. A candidate whose score, once converged on a subset of the features, stays
-// clearly below mustBeat (so that polishing cannot lift it to that score) is given up and marked
+// gradient `g`; only the free degrees of freedom move, and only within `zone`. The
+// score is the mean over features of their direction agreement (bilinear gradient)
+// weighted by the proximity of the matching edge: full within half a pixel, none beyond
+// a pixel; coverage is the share of features with such an edge within a pixel.
+// `contrast` is the gradient magnitude below which the image has no edge. A candidate
+// whose score, once converged on a subset of the features, stays clearly below
+// mustBeat (so that polishing cannot lift it to that score) is given up and marked
 // abandoned.
 vx_KSRefined vf_KSRefine(const vx_KSLevel& level, int L, const vx_KSGradient& g,
                          const vx_KSPlane* care, double contrast, const vx_KSZone& zone,

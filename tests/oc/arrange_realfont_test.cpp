@@ -200,9 +200,8 @@ TEST(ArrangeRealFont, SharesOfPositionsFoundAboveTheirFloors) {
     text << in.rdbuf();
     const Json cases = JsonReader(text.str()).parse();
 
-    // Floors a little under the shares measured when the test was written (freemono
-    // 92.8 %, libmono 90.1 %).
-    const std::map<std::string, double> floors = {{"libmono", 0.87}, {"freemono", 0.90}};
+    // Floors a little under the shares measured last (freemono 93.2 %, libmono 92.4 %).
+    const std::map<std::string, double> floors = {{"libmono", 0.90}, {"freemono", 0.91}};
     for (const auto& [font, floor] : floors) {
         const std::unique_ptr<vxOCAlphabet> alphabet = teachFont(font);
         Tally all;
