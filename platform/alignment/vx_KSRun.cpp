@@ -69,10 +69,9 @@ void sampleScales(bool free, double low, double high, double nominal, double log
 }
 
 // A pose search in pixel terms: zones and nominals with the client transforms taken out.
-struct Space {
-    bool freeAngle, freeScale;
-    double angleLow, angleHigh, angleNominal; // radians
-    double scaleLow, scaleHigh, scaleNominal;
+struct Space : vx_KSZone {
+    double angleNominal = 0.0; // radians
+    double scaleNominal = 1.0;
 };
 
 Space pixelSpace(const vx_KSRunParams& p, const vxXform<2>& trainCfi, const vxXform<2>& runCfi) {
@@ -87,6 +86,7 @@ Space pixelSpace(const vx_KSRunParams& p, const vxXform<2>& trainCfi, const vxXf
     const double deg = kPi / 180.0;
     s.angleLow = az.start() * deg - turn;
     s.angleHigh = az.end() * deg - turn;
+    s.fullTurn = s.angleHigh - s.angleLow >= 2.0 * kPi - 1e-9;
     s.angleNominal = p.nominal(vx_KSDefs::eAngle) * deg - turn;
     s.scaleLow = sz.start() / ratio;
     s.scaleHigh = sz.end() / ratio;
@@ -210,14 +210,7 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
     const vxVector<2> winCentre(win.x() + 0.5 * win.width(), win.y() + 0.5 * win.height());
     const vxXform<2> runCfiAtCentre = image.clientFromImage()->linearXform(winCentre).xform();
     const Space space = pixelSpace(params, trainCfi, runCfiAtCentre);
-    vx_KSZone zone;
-    zone.freeAngle = space.freeAngle;
-    zone.freeScale = space.freeScale;
-    zone.fullTurn = space.angleHigh - space.angleLow >= 2.0 * kPi - 1e-9;
-    zone.angleLow = space.angleLow;
-    zone.angleHigh = space.angleHigh;
-    zone.scaleLow = space.scaleLow;
-    zone.scaleHigh = space.scaleHigh;
+    const vx_KSZone& zone = space;
     const bool exhaustive = params.algorithm() == vx_KSDefs::eExhaustive;
     const int fine = m.fine;
     const int top = exhaustive ? fine : m.top;
