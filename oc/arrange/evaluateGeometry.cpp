@@ -251,9 +251,16 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
         // candidate) are not held to the straight reading direction: the first chord of
         // an arc may point any way, and the arc's sense is checked from its third
         // character on. Refusing them would prune every arc the complete evaluation
-        // accepts. The search re-evaluates such a line once a new line closes it.
-        const bool mayBecomeArc =
-            circularAllowed && isIncomplete && m == 2 && line + 1 == candidate.numLines();
+        // accepts. Nor are they charged what a straight fit finds wrong with them: some
+        // arc through the two places them exactly, turns its tangent with them and spaces
+        // the positions between them evenly, so the straight fit's normal, tangential,
+        // spacing and relative orientation terms would overstate the cost of every arc.
+        // Charged, they made a best-first search prefer lines broken around unmatched
+        // positions near an arc's start (two characters across two unmatched positions
+        // on a tight arc cost more than two line breaks). The search re-evaluates such a
+        // line once a new line closes it.
+        const bool mayBecomeArc = circularAllowed && isIncomplete && !isFinal && m == 2 &&
+                                  line + 1 == candidate.numLines();
         const bool hasStraight =
             straightAllowed && fitStraight(in, params, !mayBecomeArc, straight);
         const bool hasCircular =
@@ -279,10 +286,17 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
                 : circular;
 
         const double weight = static_cast<double>(in.end - in.begin) / static_cast<double>(m);
+        scaleSum += lineScaleSum * weight;
+        if (mayBecomeArc) {
+            // Only what no arc can change: the scales, and absolute orientations.
+            if (params.orientationReference() == vxOCArrangeDefs::eAbsolute)
+                orientation += chosen.orientation * weight;
+            record.kind = vx_ArrangeLineCost::eStraight;
+            continue;
+        }
         normal += chosen.normal * weight;
         tangential += chosen.tangential * weight;
         orientation += chosen.orientation * weight;
-        scaleSum += lineScaleSum * weight;
         spacing += chosen.spacing;
         record.kind =
             chosen.isCircular ? vx_ArrangeLineCost::eCircular : vx_ArrangeLineCost::eStraight;

@@ -84,11 +84,11 @@ bool vf_SearchArrangement(const vxPelBuffer_const<unsigned char>& image,
     double foundCost = 0.0;
     const std::size_t maxCandidates = static_cast<std::size_t>(std::max(params.maxCandidates(), 0));
 
-    // Whether the last line of `parent` has exactly two matched characters. With a
-    // specified text direction and circular lines allowed, the evaluation spares such a
-    // line the straight reading direction while it may still grow into an arc.
-    const bool sparesShortLines =
-        params.isTextDirectionSpecified() && params.lineType() != vxOCArrangeDefs::eStraight;
+    // Whether the last line of `parent` has exactly two matched characters. With
+    // circular lines allowed, the evaluation spares such a line the straight reading
+    // direction and the straight fit's geometric terms while it may still grow into an
+    // arc.
+    const bool sparesShortLines = params.lineType() != vxOCArrangeDefs::eStraight;
     const auto endsWithTwoCharacters = [](const vx_ArrangeCandidate& parent) {
         const int last = parent.numLines() - 1;
         int matched = 0;
@@ -103,7 +103,8 @@ bool vf_SearchArrangement(const vxPelBuffer_const<unsigned char>& image,
     // feasible; the longest candidate seen, cheapest among equals, is kept. A new line
     // changes the geometry of the earlier ones in two cases: once three positions are
     // decided, circular-only lines of two characters fail; and a spared two-character
-    // line is held to the reading direction once the new line closes it.
+    // line is held to the reading direction and charged its fit once the new line
+    // closes it.
     const auto tryExtension = [&](int choice, bool newLine) {
         next.candidate = current.candidate;
         next.candidate.extend(choice, newLine);
