@@ -23,9 +23,10 @@ constexpr long kBlankKey = ' ';
 class ArrangeE2E : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // The stroke font's 7, M and W are refused by the finder (their edges crowd into
-        // too few directions), so those tests use the dot-matrix M and W.
-        stroke_ = teach("0123456789AE", vxTestFont::eStroke, true);
+        // The stroke font's 7, H, M and W are refused by the finder (their edges crowd
+        // into too few directions), so those tests use the dot-matrix M and W; 7 and H
+        // serve where characters can only be inferred.
+        stroke_ = teach("0123456789AEH", vxTestFont::eStroke, true);
         dots_ = teach("69AEMW", vxTestFont::eDotMatrix, false);
     }
     static void TearDownTestSuite() {
@@ -330,6 +331,42 @@ TEST_F(ArrangeE2E, MissingCharacterIsInferredInItsPlace) {
     EXPECT_LT(angleError(f.angle, missing.angle.plain()), 3.0 * std::numbers::pi / 180);
     for (int i : {0, 1, 3, 4})
         EXPECT_EQ(r.statusFlags()[i], vxOCArrangeDefs::eMatched) << i;
+}
+
+// H and 7 get no pattern, so inside a line they are inferred from their neighbours and
+// then looked for by the refinement. Two of them after the line's first character on a
+// tight arc once broke the line: "[5] [H] [7] [480A3]".
+TEST_F(ArrangeE2E, UnsuitableCharactersInsideALineStayInItAndAreRefined) {
+    vxTestTextStyle style;
+    style.size = kSize;
+    style.advance = 0.8 * kSize;
+    const std::string text = "5H7480A3";
+    const struct {
+        const char* name;
+        std::vector<vxTestCharPlacement> placements;
+    } layouts[] = {
+        {"tight arc", vfLayoutArc(text, {320, 300}, 110.0, vxRadian(-1.57), true, style)},
+        {"straight", vfLayoutLine(text, {320, 240}, vxRadian(vxDegree(25)), style)},
+    };
+    for (const auto& layout : layouts) {
+        for (bool printed : {true, false}) {
+            SCOPED_TRACE(testing::Message() << layout.name << (printed ? "" : ", H and 7 missing"));
+            std::vector<vxTestCharPlacement> p = layout.placements;
+            if (!printed) p.erase(p.begin() + 1, p.begin() + 3);
+            const vxTestImage scene = vfRenderTestImage(vxTestScene(), p);
+            const vxOCArrangeResults r = arrange(scene.image, text);
+            EXPECT_EQ(r.arrangement()->numLines(), 1);
+            const std::vector<Found> f = found(r);
+            for (int i : {1, 2}) {
+                SCOPED_TRACE(testing::Message() << "position " << i);
+                EXPECT_EQ(r.statusFlags()[i], printed ? Status::eMatched : Status::eInferred);
+                const vxTestCharTruth truth = vfTestCharTruth(layout.placements[i]);
+                EXPECT_LT((f[i].centre - truth.center).length(), printed ? 1.5 : 3.0);
+            }
+            for (int i : {0, 3, 4, 5, 6, 7})
+                EXPECT_EQ(r.statusFlags()[i], Status::eMatched) << i;
+        }
+    }
 }
 
 TEST_F(ArrangeE2E, WrongCharacterIsNotMatched) {
