@@ -13,7 +13,7 @@ constexpr int kMaxLevel = 5;
 constexpr std::size_t kFineFeatures = 256;  // enough for sub-pixel accuracy
 constexpr std::size_t kCoarseFeatures = 64; // the top level's cost grows with this
 constexpr long kMinFineFeatures = 8;
-constexpr long kMinTopFeatures = 10;
+constexpr long kMinTopFeatures = 16;
 constexpr double kMinTopSize = 5.5; // pixels across the pattern at the top level
 
 int levelOf(double grain) {
@@ -102,6 +102,10 @@ void vxKSAlignPattern::train(const vxPelBuffer_const<unsigned char>& image, long
             plane.pix[y * plane.w + x] = row[std::clamp(x - pad, 0L, w - 1)];
     }
     vx_KSGradient grad;
+    // The noise is measured at the fine level: at coarse levels the character covers
+    // most of the window and its edges would pass for noise. Each halving averages four
+    // pixels, which halves independent noise.
+    double noise = 0.0;
     for (int L = 0; L <= maxLevel; ++L) {
         if (L > 0) {
             vf_KSHalve(plane.data(), plane.w, plane.w, plane.h, half);
@@ -113,8 +117,9 @@ void vxKSAlignPattern::train(const vxPelBuffer_const<unsigned char>& image, long
         vf_KSSobel(plane.data(), plane.w, plane.w, plane.h, grad);
         const vxVector<2> halfSize(0.5 * w / unit, 0.5 * h / unit);
         const vxVector<2> origin = halfSize + vxVector<2>(pad / unit, pad / unit);
-        model->levels[L] = vf_KSExtractFeatures(grad, origin, halfSize,
-                                                L == fine ? kFineFeatures : kCoarseFeatures);
+        noise = L == fine ? vf_KSGradientNoise(grad, origin, halfSize) : 0.5 * noise;
+        model->levels[L] = vf_KSExtractFeatures(
+            grad, origin, halfSize, L == fine ? kFineFeatures : kCoarseFeatures, noise);
         if (L == fine)
             markNearEdges(model->levels[L], halfSize, static_cast<long>(w / unit),
                           static_cast<long>(h / unit), model->nearEdge);

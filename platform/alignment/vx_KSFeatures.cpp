@@ -114,34 +114,32 @@ std::vector<Candidate> thin(const std::vector<Candidate>& sorted, double spacing
     return kept;
 }
 
-// Gradient noise peaks rarely exceed this many times the median gradient magnitude
-// (for Gaussian noise the magnitude is Rayleigh: 4 medians is 4.7 sigma, exceeded by
-// one pixel in 60 000).
-constexpr double kNoisePeakFactor = 4.0;
-
-// The median gradient magnitude over the window's pixels: in a character window most
-// pixels are plain paper or plain ink, so this measures the noise, not the edges.
-double noiseLevel(const std::vector<float>& mag, long w, const vxVector<2>& origin,
-                  const vxVector<2>& halfSize) {
-    const long h = static_cast<long>(mag.size()) / w;
-    const long x0 = std::max(0L, static_cast<long>(std::floor(origin.x() - halfSize.x())));
-    const long y0 = std::max(0L, static_cast<long>(std::floor(origin.y() - halfSize.y())));
-    const long x1 = std::min(w, static_cast<long>(std::ceil(origin.x() + halfSize.x())));
-    const long y1 = std::min(h, static_cast<long>(std::ceil(origin.y() + halfSize.y())));
-    std::vector<float> inside;
-    for (long y = y0; y < y1; ++y)
-        for (long x = x0; x < x1; ++x)
-            inside.push_back(mag[y * w + x]);
-    if (inside.empty()) return 0.0;
-    const std::size_t mid = inside.size() / 2;
-    std::nth_element(inside.begin(), inside.begin() + mid, inside.end());
-    return inside[mid];
-}
-
 } // namespace
 
+double vf_KSGradientNoise(const vx_KSGradient& g, const vxVector<2>& origin,
+                          const vxVector<2>& halfSize) {
+    const long x0 = std::max(0L, static_cast<long>(std::floor(origin.x() - halfSize.x())));
+    const long y0 = std::max(0L, static_cast<long>(std::floor(origin.y() - halfSize.y())));
+    const long x1 = std::min(g.w, static_cast<long>(std::ceil(origin.x() + halfSize.x())));
+    const long y1 = std::min(g.h, static_cast<long>(std::ceil(origin.y() + halfSize.y())));
+    std::vector<float> mag;
+    for (long y = y0; y < y1; ++y)
+        for (long x = x0; x < x1; ++x) {
+            const long i = y * g.w + x;
+            mag.push_back(std::hypot(g.gx(i), g.gy(i)));
+        }
+    if (mag.empty()) return 0.0;
+    // The magnitude of Gaussian gradient noise is Rayleigh distributed: its lower
+    // quartile is 0.7585 sigma. The quartile stays in the flat paper and ink as long as
+    // edges cover less than three quarters of the window.
+    const std::size_t at = mag.size() / 4;
+    std::nth_element(mag.begin(), mag.begin() + at, mag.end());
+    return mag[at] / 0.7585;
+}
+
 vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origin,
-                                const vxVector<2>& halfSize, std::size_t maxFeatures) {
+                                const vxVector<2>& halfSize, std::size_t maxFeatures,
+                                double noise) {
     const long w = g.w, h = g.h;
     std::vector<float> mag(g.xy.size() / 2);
     for (std::size_t i = 0; i < mag.size(); ++i)
@@ -173,12 +171,12 @@ vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origi
     if (peaks.empty()) return level;
 
     // Weak edges relative to the pattern's own contrast are left out. The contrast is
-    // read among the peaks that stand clear of the window's noise: in a window that is
-    // mostly plain paper (a 7, a T, an I) the noise peaks outnumber the ink's edges, a
+    // read among the peaks that stand clear of the noise: in a window that is mostly
+    // plain paper (a 7, a T, an I) the noise peaks outnumber the ink's edges, a
     // percentile over all peaks lands in the noise, and the pattern would be trained
-    // mostly on noise that is never found again.
-    const double noise = noiseLevel(mag, w, origin, halfSize);
-    const double floor = std::max(2.0, kNoisePeakFactor * noise);
+    // mostly on noise that is never found again. A Rayleigh magnitude exceeds 4.7 sigma
+    // once in 60 000 pixels.
+    const double floor = std::max(2.0, 4.7 * noise);
     std::vector<float> strengths;
     for (long i : peaks)
         if (mag[i] >= floor) strengths.push_back(mag[i]);

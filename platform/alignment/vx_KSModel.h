@@ -51,9 +51,16 @@ struct vx_KSModel {
 bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, double uy,
                     double reach, double minStrength, double* offset, double* strength);
 
+// The standard deviation of a gradient plane's noise, per component, estimated from
+// the lower quartile of the gradient magnitudes within halfSize of `origin`.
+double vf_KSGradientNoise(const vx_KSGradient& g, const vxVector<2>& origin,
+                          const vxVector<2>& halfSize);
+
 // Extracts a level's features from the gradient of the (padded) training window at
-// that level: non-maximum-suppressed edge pixels refined to sub-pixel edge positions,
-// kept within halfSize of `origin` (the window's centre, in that level's pixels) and
-// thinned to at most maxFeatures evenly spaced ones.
+// that level: non-maximum-suppressed edge pixels that stand clear of the gradient
+// noise (`noise` as vf_KSGradientNoise gives it) and of the weakest edges, refined to
+// sub-pixel edge positions, kept within halfSize of `origin` (the window's centre, in
+// that level's pixels) and thinned to at most maxFeatures evenly spaced ones.
 vx_KSLevel vf_KSExtractFeatures(const vx_KSGradient& g, const vxVector<2>& origin,
-                                const vxVector<2>& halfSize, std::size_t maxFeatures);
+                                const vxVector<2>& halfSize, std::size_t maxFeatures,
+                                double noise);
