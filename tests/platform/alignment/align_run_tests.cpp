@@ -110,6 +110,24 @@ TEST(AlignTrain, SmallCharacterFallsBackToFinerLevelsAndIsStillFound) {
     EXPECT_LT((centreOf(p, results[0]) - img.truth[0].center).length(), 0.2);
 }
 
+// A thin character in a wide window of noisy paper: the paper's noise peaks outnumber
+// the ink's edges, and a pattern trained on them scored 0.3 in its own image.
+TEST(AlignTrain, LittleInkOnNoisyPaperIsTrainedOnTheInk) {
+    vxTestScene scene;
+    scene.width = 90;
+    scene.height = 90;
+    scene.noiseSigma = 3.0;
+    for (char c : {'1', '7', 'L'}) {
+        const vxTestImage img = vfRenderTestImage(scene, {at(c, 45.0, 45.0, 0.0)});
+        vxKSAlignPattern p;
+        p.train(img.image);
+        vxKSAlignResultSet results;
+        p.run(img.image, vxKSAlignRunParams(), results);
+        ASSERT_EQ(results.numResults(), 1) << c;
+        EXPECT_GT(results[0].score(), 0.95) << c;
+    }
+}
+
 TEST(AlignTrain, SearchOnlyAndFineOnlyModesStillFindTheCharacter) {
     vxTestScene small;
     small.width = 300;
