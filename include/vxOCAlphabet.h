@@ -95,8 +95,11 @@ public:
     // one after another; polls vxAttention::check between rows. Does nothing to an
     // alphabet that is compiled already (but still records). Records the input
     // (eInput), a details record (eIntermediate) and the results (eResults) into diag
-    // when flags ask for them. When a row or the abort check throws, the exception
-    // leaves compile and the alphabet is not compiled.
+    // when flags ask for them. A tool failure on one pair or row counts as "not
+    // confusable". A time limit (any vxTimeout::Error, also one armed by an outer
+    // library), an abort request (vxAttention::Aborted), a broken invariant or a
+    // worker that cannot start passes out of compile as it was thrown, and the
+    // alphabet stays as it was: not compiled, with its earlier confusion data.
     void compile(vxDiagObject* diag = nullptr, unsigned long flags = 0);
 
     // Element (index of key1, index of key2) of the confusion matrix. Throws

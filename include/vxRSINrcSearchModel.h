@@ -28,8 +28,8 @@ struct vx_RSITrainParams {
     double nominalScale = 1.0;       // above 0
 };
 
-// How the bank's correlation runs look. Scores are bank scores (r squared, see
-// vx_SearchInstance::score).
+// How the bank's correlation runs look. Thresholds apply to the correlation tool's
+// score (r squared, see vx_SearchInstance::score).
 struct vx_RSIRunParams {
     double accept = 0.5;    // lowest reported score, 0 to 1
     double confusion = 0.6; // score taken as certain (the run stops looking), accept to 1
@@ -44,10 +44,10 @@ struct vx_RSIRunParams {
 
 // One match of a bank entry.
 struct vx_SearchInstance {
-    // The square of the correlation tool's score r (0 to 1): the share of the patch's
-    // variance that the template explains. An accept of 0.3 thus asks for r >= 0.55;
-    // on r itself a character of a font reaches 0.3 against nearly any other one
-    // somewhere in a patch, so a misprint would pass for the expected character.
+    // The correlation tool's score (vxNrcSearchResult::score): r squared, 0 to 1. An
+    // accept of 0.3 thus asks for r >= 0.55; on r itself a character of a font reaches
+    // 0.3 against nearly any other one somewhere in a patch, so a misprint would pass
+    // for the expected character.
     double score = 0.0;
     // Maps the character's model client coordinates into the run image's client
     // coordinates: the entry's rotation and scale on top of the run image's own

@@ -37,6 +37,11 @@ void vf_RefineArrangement(const vxPelBuffer_const<unsigned char>& image,
                           std::vector<double>& scores, vxDiagObject* diag = nullptr,
                           unsigned long diagFlags = 0);
 
+// The bank the refinement trains for each key: -3 to 3 degrees in 0.5 degree steps
+// times the scales 0.95 to 1.065 in steps of 3 % (0.95, 0.9785, 1.0079, 1.0381), 52
+// correlation models.
+vx_RSITrainParams vf_RefinementTrainParams_();
+
 // Samples `image` around a character expected at `expectedPose` (client from model
 // client) into `out`, in the model's pixel frame: out's pixel (i, j) looks at the run
 // image where the model's pixel (i, j) is expected, out's window is that of the

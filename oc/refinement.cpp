@@ -125,6 +125,17 @@ void checkArguments(const vxPelBuffer_const<unsigned char>& image,
 
 } // namespace
 
+vx_RSITrainParams vf_RefinementTrainParams_() {
+    vx_RSITrainParams p;
+    p.angleRange = vxRange(-3.0, 3.0);
+    p.angleStep = 0.5;
+    // Scales 0.95, 0.9785, 1.0079 and 1.0381; the next, 1.0692, lies beyond the range.
+    p.scaleRange = vxRange(1.0 - 0.05, 1.0 + 0.05 + 0.03 / 2.0);
+    p.scaleStep = 0.03;
+    p.nominalScale = 1.0;
+    return p;
+}
+
 void vf_RefineArrangement(const vxPelBuffer_const<unsigned char>& image,
                           const vxPtrHandle_const<vxOCAlphabet>& alphabet,
                           const std::vector<long>& targetKeys, std::vector<vx_Pose>& poses,
@@ -136,12 +147,7 @@ void vf_RefineArrangement(const vxPelBuffer_const<unsigned char>& image,
     std::vector<Status> newStatuses(statuses);
     std::vector<double> newScores(scores);
 
-    vx_RSITrainParams trainParams;
-    trainParams.angleRange = vxRange(-3.0, 3.0);
-    trainParams.angleStep = 0.5;
-    trainParams.scaleRange = vxRange(1.0 - 0.05, 1.0 + 0.05 + 0.03 / 2.0);
-    trainParams.scaleStep = 0.03;
-    trainParams.nominalScale = 1.0;
+    const vx_RSITrainParams trainParams = vf_RefinementTrainParams_();
     const vx_RSIRunParams runParams = refineRunParams();
 
     std::vector<bool> done(n, false);

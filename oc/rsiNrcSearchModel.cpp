@@ -118,9 +118,8 @@ void vxRSINrcSearchModel::run(const vxPelBuffer_const<unsigned char>& image,
 
     vxNrcSearchRunParams runParams(vxNrcSearchDefs::eCoarseToFine);
     runParams.accuracy(vxNrcSearchDefs::eFine);
-    // The tool scores by the correlation r; the bank by r squared (see the header).
-    runParams.accept(std::sqrt(params.accept));
-    runParams.confusion(std::sqrt(params.confusion));
+    runParams.accept(params.accept);
+    runParams.confusion(params.confusion);
     runParams.xyOverlap(0.3);
     runParams.maxNumResults(static_cast<short>(params.maxNumResults));
 
@@ -146,7 +145,7 @@ void vxRSINrcSearchModel::run(const vxPelBuffer_const<unsigned char>& image,
         for (const vxNrcSearchResult& r : set.results()) {
             if (!r.found()) continue;
             Found f;
-            f.instance.score = r.score() * r.score();
+            f.instance.score = r.score();
             f.instance.location = r.location();
             f.instance.bankIndex = b;
             f.imagePoint = r.corner() + entry.origin();

@@ -42,13 +42,15 @@ void recordAlphabet(vxDiagObject* diag, const vxOCAlphabet&, const std::wstring&
 }
 
 // Runs one measurement. A tool failure ends only that measurement (it returns false),
-// except a stop request (the caller's time limit or an abort) and a broken invariant,
-// which end the compilation.
+// except a stop request and a broken invariant, which end the compilation. Every time
+// limit is a stop request: the caller's own (Expired) and one armed by an outer
+// library (InternalExpired) alike; absorbed, it would turn the rest of the matrix
+// into zeros that look like a compiled alphabet.
 template <class Measure> bool measure(Measure m) {
     try {
         m();
         return true;
-    } catch (const vxTimeout::Expired&) {
+    } catch (const vxTimeout::Error&) {
         throw;
     } catch (const vxAttention::Aborted&) {
         throw;
@@ -192,16 +194,17 @@ void vxOCAlphabet::compile(vxDiagObject* diag, unsigned long flags) {
         recordAlphabet(diag, *this, L"Alphabet Compilation Input", true);
 
     if (!compiled_) {
-        mutating();
+        // Rows are computed aside and taken over only when all are done, so a stop or
+        // a failure leaves the alphabet as it was.
         const long n = numChars();
-        confusion_ = std::make_unique<vxNMMatrix>(std::max(1L, n), std::max(1L, n));
-        offsets_.assign(n, std::vector<vxXform<2>>(n));
+        auto matrix = std::make_unique<vxNMMatrix>(std::max(1L, n), std::max(1L, n));
+        OffsetTable offsets(n, std::vector<vxXform<2>>(n));
 
         // Rows run one at a time, each on a worker of its own that shares the caller's
         // abort request and time limits; workers write disjoint rows, so nothing is
         // locked. A stop request wins over a row's own failure, which is rethrown
         // once its worker is joined.
-        const vx_CompileRowData rowTemplate{&characters_, -1, confusion_.get(), &offsets_};
+        const vx_CompileRowData rowTemplate{&characters_, -1, matrix.get(), &offsets};
         for (long row = 0; row < n; ++row) {
             vx_CompileRowData data = rowTemplate;
             data.row = row;
@@ -211,6 +214,9 @@ void vxOCAlphabet::compile(vxDiagObject* diag, unsigned long flags) {
             vxAttention::check();
             if (!rowDone && failure) std::rethrow_exception(failure);
         }
+        mutating();
+        confusion_.swap(matrix);
+        offsets_.swap(offsets);
         compiled_ = true;
     }
 

@@ -4,6 +4,7 @@
 #include "vx_NrcCoarseToFine.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -78,9 +79,11 @@ void vxNrcSearchModel::run(const vxPelBuffer_const<unsigned char>& image, const 
             planes.push_back(std::move(next));
         }
 
+        // The search works on r itself (its coarse-level relief and sub-pixel fit are
+        // tuned for r); reported scores and the thresholds are r squared.
         vx_NrcSettings s;
-        s.accept = params.accept();
-        s.confusion = params.confusion();
+        s.accept = std::sqrt(params.accept());
+        s.confusion = std::sqrt(params.confusion());
         s.maxResults = params.maxNumResults();
         s.xyOverlap = params.xyOverlap();
         s.accuracy = std::min(params.accuracy(), params_.accuracy());
@@ -90,7 +93,8 @@ void vxNrcSearchModel::run(const vxPelBuffer_const<unsigned char>& image, const 
         const vxPtrHandle_const<vx2XformBase> clientFromImage = image.clientFromImage();
         for (const vx_NrcMatch& m : matches) {
             const vxVector<2> corner(double(region.x()) + m.x, double(region.y()) + m.y);
-            out.emplace_back(clientFromImage->mapPoint(corner + origin_), corner, m.score);
+            out.emplace_back(clientFromImage->mapPoint(corner + origin_), corner,
+                             m.score * m.score);
         }
     }
     results.results(std::move(out));

@@ -1,13 +1,14 @@
 // Normalized-correlation search: a template trained from an image window and found
 // again, by translation only, in other images.
 //
-// A run scores placements of the template by normalized correlation (see
-// vxNrcSearchResult::score). Coarse-to-fine runs score every placement of a reduced
-// template over a reduced image (2 x 2 averaging, repeated while the template keeps
-// at least 8 pixels a side), keep the best local peaks, follow each down level by
-// level in a small neighbourhood, score it exactly at full resolution and fit its
-// sub-pixel place; exhaustive runs score every placement at full resolution. Runs are
-// const and keep their working state local, so one model may run on several threads.
+// A run scores placements of the template by the square of their normalized
+// correlation r (see vxNrcSearchResult::score); accept and confusion apply to that
+// score. Coarse-to-fine runs score every placement of a reduced template over a
+// reduced image (2 x 2 averaging, repeated while the template keeps at least 8 pixels
+// a side), keep the best local peaks, follow each down level by level in a small
+// neighbourhood, score it exactly at full resolution and fit its sub-pixel place;
+// exhaustive runs score every placement at full resolution. Runs are const and keep
+// their working state local, so one model may run on several threads.
 #pragma once
 
 #include "vxNrcSearchParams.h"

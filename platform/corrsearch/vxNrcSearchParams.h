@@ -36,12 +36,13 @@ public:
 
     vxNrcSearchDefs::Algorithm algorithm() const { return algorithm_; }
     void algorithm(vxNrcSearchDefs::Algorithm algorithm);
-    // The lowest score, from 0 to 1, of a reported result.
+    // The lowest score (r squared, see vxNrcSearchResult::score), from 0 to 1, of a
+    // reported result: 0.5 asks for r >= 0.71.
     double accept() const { return accept_; }
     void accept(double accept);
-    // The score, from 0 to 1, at and above which a result is taken to be certainly the
-    // template: once maxNumResults such results are found, the run stops looking. A
-    // run throws BadParams when confusion is below accept.
+    // The score (r squared), from 0 to 1, at and above which a result is taken to be
+    // certainly the template: once maxNumResults such results are found, the run stops
+    // looking. A run throws BadParams when confusion is below accept.
     double confusion() const { return confusion_; }
     void confusion(double confusion);
     vxNrcSearchDefs::Accuracy accuracy() const { return accuracy_; }

@@ -23,8 +23,11 @@ public:
     const vxVector<2>& location() const { return location_; }
     // The found template's upper-left corner in the run image's image coordinates.
     const vxVector<2>& corner() const { return corner_; }
-    // Normalized correlation from 0 to 1 at the best whole-pixel placement (a negative
-    // correlation, a flat image patch or a flat template scores 0).
+    // The square of the normalized correlation r at the best whole-pixel placement, from
+    // 0 to 1: the share of the patch's variance that the template explains. A negative
+    // r (reversed contrast), a flat image patch or a flat template scores 0. Squaring
+    // spreads the top of the scale: r = 0.55 scores only 0.3, while unrelated patterns
+    // that share a few strokes easily reach r = 0.3 to 0.9.
     double score() const { return score_; }
 
 private:

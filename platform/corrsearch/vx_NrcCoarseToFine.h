@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+// Thresholds on the correlation r itself, like every score of the search's levels;
+// the model takes the square roots of its r-squared thresholds.
 struct vx_NrcSettings {
     double accept = 0.5;
     double confusion = 0.6;
@@ -18,7 +20,7 @@ struct vx_NrcSettings {
 };
 
 // A match: the template's upper-left corner in full-resolution plane coordinates
-// (sub-pixel) and its exact score at the best whole-pixel placement.
+// (sub-pixel) and its exact r at the best whole-pixel placement.
 struct vx_NrcMatch {
     double x = 0.0;
     double y = 0.0;

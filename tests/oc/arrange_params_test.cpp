@@ -70,6 +70,7 @@ TEST(ArrangeParams, SettersCheckInclusiveBoundsWithTheirMessagesAndChangeNothing
         {[](auto& p) { p.scaleRange(vxRange::EmptyRange()); }, L"Invalid scale range"},
         {[](auto& p) { p.scaleRange(vxRange(0.0, 1.0)); }, L"Invalid scale range"},
         {[](auto& p) { p.minMatchScore(-1e-12); }, L"Invalid min match score"},
+        {[](auto& p) { p.minMatchScore(1.0000001); }, L"Invalid min match score"},
         {[](auto& p) { p.minMatchScore(notANumber); }, L"Invalid min match score"},
         {[](auto& p) { p.maxLines(0); }, L"Invalid max lines"},
         {[](auto& p) { p.lineType(Defs::LineType(3)); }, L"Invalid line type"},

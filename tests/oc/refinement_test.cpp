@@ -187,7 +187,7 @@ TEST(Refinement, EncloseTurnedHoldsEveryTurnedCornerTightly) {
 
 TEST(RSIBank, RefinementBankHoldsThirteenAnglesByFourScales) {
     const Handle m = glyphModel('E');
-    const vxRSINrcSearchModel bank(m->image(), m->mask(), vx_RSITrainParams(), L"E");
+    const vxRSINrcSearchModel bank(m->image(), m->mask(), vf_RefinementTrainParams_(), L"E");
     ASSERT_EQ(bank.numModels(), 52);
     const double scales[] = {0.95, 0.9785, 1.007855, 1.03809};
     for (long i = 0; i < 52; ++i) {

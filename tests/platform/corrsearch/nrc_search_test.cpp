@@ -1,5 +1,5 @@
 // Normalized-correlation search: sub-pixel location, rejection, degenerate images,
-// windows, result limits and merging, and argument errors.
+// the score's scale, windows, result limits and merging, and argument errors.
 #include "vxNrcSearchModel.h"
 
 #include "vxAttention.h"
@@ -61,6 +61,24 @@ void paste(const Image& src, const Image& dst, long x, long y) {
 // asymmetric score peak, so its sub-pixel fit strays by a few hundredths.
 bool at(const vxNrcSearchResult& r, double x, double y) {
     return std::hypot(r.corner().x() - x, r.corner().y() - y) < 0.15;
+}
+
+// The normalized correlation r of the template with the image patch whose upper-left
+// corner is at (x, y), summed pixel by pixel.
+double correlationAt(const Image& image, const Image& tpl, long x, long y) {
+    double n = 0, si = 0, st = 0, sii = 0, stt = 0, sit = 0;
+    for (long r = 0; r < tpl.height(); ++r)
+        for (long c = 0; c < tpl.width(); ++c) {
+            const double i = *image.pointToPel(x + c, y + r);
+            const double t = *tpl.pointToPel(tpl.offset().x() + c, tpl.offset().y() + r);
+            n += 1;
+            si += i;
+            st += t;
+            sii += i * i;
+            stt += t * t;
+            sit += i * t;
+        }
+    return (n * sit - si * st) / std::sqrt((n * sii - si * si) * (n * stt - st * st));
 }
 
 vxNrcSearchModel trained(const vxPelBuffer_const<unsigned char>& image) {
@@ -142,15 +160,15 @@ TEST(NrcSearch, RejectsUnrelatedAndReversedImagesWithDefinedScores) {
     const vxNrcSearchModel model = trained(render(vxPelRect(40, 40, 40, 40), f));
     vxNrcSearchResultSet rs;
     model.run(render(vxPelRect(0, 0, 160, 120), blobs(6, 160, 120)),
-              runParams(Defs::eCoarseToFine, 0.5, -1), rs);
+              runParams(Defs::eCoarseToFine, 0.25, -1), rs); // r >= 0.5
     EXPECT_EQ(rs.numFound(), 0);
-    model.run(noise(160, 120, 1), runParams(Defs::eExhaustive, 0.3, -1), rs);
+    model.run(noise(160, 120, 1), runParams(Defs::eExhaustive, 0.09, -1), rs);
     EXPECT_EQ(rs.numFound(), 0);
 
     // Reversed contrast correlates at -1 and scores 0, not 1.
     Image reversed =
         render(vxPelRect(0, 0, 120, 120), [&](double x, double y) { return 255 - f(x, y); });
-    model.run(reversed, runParams(Defs::eExhaustive, 0.1, -1), rs);
+    model.run(reversed, runParams(Defs::eExhaustive, 0.01, -1), rs);
     for (const vxNrcSearchResult& r : rs.results())
         EXPECT_GT(std::hypot(r.corner().x() - 40, r.corner().y() - 40), 3.0);
     model.run(reversed, runParams(Defs::eExhaustive, 0.0, -1), rs);
@@ -179,7 +197,7 @@ TEST(NrcSearch, WindowsLimitsAndMerging) {
     Image image = noise(300, 200, 2);
     paste(tpl, image, 20, 30);
     paste(tpl, image, 200, 120);
-    Image noisy = vfPelCopy(tpl); // a third, weaker copy
+    Image noisy = vfPelCopy(tpl); // a third, weaker copy (r = 0.36)
     std::mt19937 rng(4);
     for (long y = 0; y < 40; ++y)
         for (long x = 0; x < 40; x += 4)
@@ -187,24 +205,29 @@ TEST(NrcSearch, WindowsLimitsAndMerging) {
     paste(noisy, image, 120, 10);
 
     vxNrcSearchResultSet rs;
-    model.run(image, runParams(Defs::eCoarseToFine, 0.3, -1), rs);
+    model.run(image, runParams(Defs::eCoarseToFine, 0.1, -1), rs);
     ASSERT_EQ(rs.numFound(), 3);
     EXPECT_GE(rs.results()[0].score(), rs.results()[1].score());
-    EXPECT_LT(rs.results()[2].score(), 0.9);
     EXPECT_LT(std::hypot(rs.results()[2].corner().x() - 120, rs.results()[2].corner().y() - 10),
               0.5);
-    model.run(image, runParams(Defs::eCoarseToFine, 0.3, 2), rs);
+    // The weak copy scores r squared, and the accept threshold applies to that score: an
+    // accept between r squared and r drops it.
+    const double r = correlationAt(image, tpl, 120, 10);
+    EXPECT_NEAR(rs.results()[2].score(), r * r, 1e-9);
+    model.run(image, runParams(Defs::eExhaustive, (r * r + r) / 2, -1), rs);
+    EXPECT_EQ(rs.numFound(), 2);
+    model.run(image, runParams(Defs::eCoarseToFine, 0.1, 2), rs);
     ASSERT_EQ(rs.numFound(), 2);
     EXPECT_GT(rs.results()[1].score(), 0.99);
 
     // The window holds only the second copy; a window too small for the template
     // restricts nothing; one outside the image finds nothing.
-    model.run(image, vxPelRect(150, 100, 100, 70), runParams(Defs::eCoarseToFine, 0.3, -1), rs);
+    model.run(image, vxPelRect(150, 100, 100, 70), runParams(Defs::eCoarseToFine, 0.1, -1), rs);
     ASSERT_EQ(rs.numFound(), 1);
     EXPECT_TRUE(at(rs.results()[0], 200, 120));
-    model.run(image, vxPelRect(0, 0, 1, 1), runParams(Defs::eExhaustive, 0.3, -1), rs);
+    model.run(image, vxPelRect(0, 0, 1, 1), runParams(Defs::eExhaustive, 0.1, -1), rs);
     EXPECT_EQ(rs.numFound(), 3);
-    model.run(image, vxPelRect(400, 0, 50, 50), runParams(Defs::eCoarseToFine, 0.3, -1), rs);
+    model.run(image, vxPelRect(400, 0, 50, 50), runParams(Defs::eCoarseToFine, 0.1, -1), rs);
     EXPECT_EQ(rs.numFound(), 0);
 
     // Two copies a quarter of the template apart (the later one covers part of the
