@@ -60,6 +60,12 @@ public:
     double scale = 0.0;
     double spacing = 0.0;
 
+    // Lines whose matched characters, on the whole, face against the line's reading
+    // direction (their x axes point backwards along it). Not part of the cost: only
+    // the order of equally cheap candidates, so that a palindrome such as "505" reads
+    // the way its characters face.
+    int backwardLines = 0;
+
     // One entry per line; per decided position only in detail mode (else empty).
     std::vector<vx_ArrangeLineCost> lines;
     std::vector<vx_ArrangePositionCost> positions;
@@ -71,6 +77,7 @@ public:
     // Zero terms and no details (the vectors keep their memory).
     void reset() {
         match = unmatched = lineBreak = normal = tangential = orientation = scale = spacing = 0.0;
+        backwardLines = 0;
         lines.clear();
         positions.clear();
     }

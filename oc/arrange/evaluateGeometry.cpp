@@ -39,6 +39,7 @@ struct FitJudgement {
     std::vector<vxRadian> polarAngles;
     vxRadian expected; // in the frame of the orientation reference
     double normal = 0.0, tangential = 0.0, orientation = 0.0, spacing = 0.0;
+    bool readsBackwards = false; // the characters face against the line, on the whole
     std::vector<vx_ArrangePositionCost> details; // positions first .. last, detail mode
 
     double value(const vxOCArrangeParams& params) const {
@@ -82,12 +83,15 @@ void judge(const LineInput& in, const std::vector<vx_ArrangePositionInfo>& posit
     std::vector<vxRadian> charDirection(m), orientations(m);
     std::vector<Defs::Symmetry> symmetries(m);
     const vxRadian quarter(fit.sweep.plain() >= 0.0 ? pi / 2 : -pi / 2);
+    double facing = 0.0;
     for (std::size_t k = 0; k < m; ++k) {
         const vx_Pose& pose = *in.poses[in.matched[k] - in.first];
         charDirection[k] = fit.isCircular ? fit.polarAngles[k] + quarter : fit.line.angle();
         orientations[k] = relative ? pose.angle() - charDirection[k] : pose.angle();
         symmetries[k] = positionInfo[in.matched[k]].symmetry();
+        facing += std::cos((pose.angle() - charDirection[k]).plain());
     }
+    fit.readsBackwards = facing < 0.0;
     fit.expected = params.orientationMode() == vxOCArrangeDefs::eSpecified
                        ? params.expectedOrientation()
                        : vf_AverageOrientation(orientations, symmetries);
@@ -287,6 +291,7 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
 
         const double weight = static_cast<double>(in.end - in.begin) / static_cast<double>(m);
         scaleSum += lineScaleSum * weight;
+        if (chosen.readsBackwards) ++cost.backwardLines;
         if (mayBecomeArc) {
             // Only what no arc can change: the scales, and absolute orientations.
             if (params.orientationReference() == vxOCArrangeDefs::eAbsolute)

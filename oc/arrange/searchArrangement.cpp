@@ -37,6 +37,7 @@ void pad(vx_ArrangeCandidate& best, int numPositions) {
 struct Waiting {
     vx_ArrangeCandidate candidate;
     double normal = 0.0, tangential = 0.0, orientation = 0.0, scale = 0.0, spacing = 0.0;
+    int backwardLines = 0;
 
     void keepGeometry(const vx_ArrangeCost& cost) {
         normal = cost.normal;
@@ -44,6 +45,7 @@ struct Waiting {
         orientation = cost.orientation;
         scale = cost.scale;
         spacing = cost.spacing;
+        backwardLines = cost.backwardLines;
     }
     void giveGeometry(vx_ArrangeCost& cost) const {
         cost.normal = normal;
@@ -51,8 +53,14 @@ struct Waiting {
         cost.orientation = orientation;
         cost.scale = scale;
         cost.spacing = spacing;
+        cost.backwardLines = backwardLines;
     }
 };
+
+// Equally cheap candidates, such as the two readings of a palindrome, come out of the
+// queue with the fewer lines read against their characters first. The nudge is far
+// below any cost difference that means something and far above rounding noise.
+constexpr double kBackwardNudge = 1e-9;
 
 } // namespace
 
@@ -124,7 +132,7 @@ bool vf_SearchArrangement(const vxPelBuffer_const<unsigned char>& image,
                                               isClientFlipped, false, cost);
         }
         if (!feasible) return;
-        const double total = cost.total();
+        const double total = cost.total() + kBackwardNudge * cost.backwardLines;
         if (next.candidate.numDecided() > found.numDecided() ||
             (next.candidate.numDecided() == found.numDecided() && total < foundCost)) {
             found = next.candidate;

@@ -212,6 +212,17 @@ TEST_F(ArrangeE2E, YearOnOneLineAtRandomRotationAndScale) {
     }
 }
 
+// Read backwards, a palindrome costs exactly what it costs read forwards (every
+// character then faces against the line, consistently); the reading in which the
+// characters face along the line must win.
+TEST_F(ArrangeE2E, PalindromeReadsTheWayItsCharactersFace) {
+    for (double angle : {0.0, 100.0, -150.0}) {
+        SCOPED_TRACE(testing::Message() << angle << " degrees");
+        const vxTestImage scene = renderLine("15051", {320, 240}, angle);
+        expectMatched(arrange(scene.image, "15051"), scene.truth, all(5));
+    }
+}
+
 TEST_F(ArrangeE2E, TwoLinesWithOneOrTwoLinesAllowed) {
     const std::vector<vxTestCharPlacement> bottom =
         vfLayoutLine("68902", {320, 320}, vxRadian(0), {kSize, 1.0, 0.0, 0.9 * kSize});
