@@ -296,8 +296,12 @@ TEST(ArrangeRealFont, SharesOfPositionsFoundAboveTheirFloors) {
     text << in.rdbuf();
     const Json cases = JsonReader(text.str()).parse();
 
-    // Floors a little under the shares measured last (freemono 93.2 %, libmono 92.4 %).
-    const std::map<std::string, double> floors = {{"libmono", 0.90}, {"freemono", 0.91}};
+    // Floors a little under the shares measured last (freemono 94.0 %, libmono 92.4 %).
+    // Most positions still lost are characters the finder cannot align (edges mostly
+    // in one direction: "-", "/", and libmono's E, H, L, M, N, U) at a line's end, where
+    // an unmatched position is a line of its own; and look-alikes printed in place of
+    // the expected character, which score above the minimum match score.
+    const std::map<std::string, double> floors = {{"libmono", 0.915}, {"freemono", 0.93}};
     for (const auto& [font, floor] : floors) {
         const std::unique_ptr<vxOCAlphabet> alphabet = teach(realFontSheet(font), font);
         Tally all;
