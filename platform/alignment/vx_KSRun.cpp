@@ -94,6 +94,27 @@ Space pixelSpace(const vx_KSRunParams& p, const vxXform<2>& trainCfi, const vxXf
     return s;
 }
 
+// The pattern is never searched larger than the image nor smaller than this many
+// pixels across: an accepted scale zone of 0.9 to 1e19 would otherwise ask for
+// billions of angle steps and features mapped beyond any coordinate range.
+constexpr double kMinPatternPixels = 4.0;
+
+// Narrows the scale zone (or checks the held scale) to the scales at which the
+// pattern's ink, `inkDiagonal` training pixels across, spans at least a few pixels and
+// at most the run window's diagonal. Returns false when no scale is left or the space
+// is not finite; nothing can be found then.
+bool fitToImage(Space& s, double inkDiagonal, double windowDiagonal) {
+    const double smallest = kMinPatternPixels / inkDiagonal;
+    const double largest = std::max(smallest, windowDiagonal / inkDiagonal);
+    if (!(std::isfinite(s.angleLow) && std::isfinite(s.angleHigh) &&
+          std::isfinite(s.angleNominal)))
+        return false;
+    if (!s.freeScale) return s.scaleNominal >= smallest && s.scaleNominal <= largest;
+    s.scaleLow = std::max(s.scaleLow, smallest);
+    s.scaleHigh = std::min(s.scaleHigh, largest);
+    return s.scaleLow <= s.scaleHigh;
+}
+
 double levelThreshold(double accept, int L, int fine) {
     return std::max(0.05 * accept, accept - kThresholdDropPerLevel * (L - fine));
 }
@@ -209,7 +230,12 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
     const vxXform<2> trainCfi = trainImage_.clientFromImage()->linearXform(m.origin).xform();
     const vxVector<2> winCentre(win.x() + 0.5 * win.width(), win.y() + 0.5 * win.height());
     const vxXform<2> runCfiAtCentre = image.clientFromImage()->linearXform(winCentre).xform();
-    const Space space = pixelSpace(params, trainCfi, runCfiAtCentre);
+    Space space = pixelSpace(params, trainCfi, runCfiAtCentre);
+    if (!fitToImage(space, std::hypot(m.inkBox.width(), m.inkBox.height()),
+                    std::hypot(double(win.width()), double(win.height())))) {
+        results.results_.clear();
+        return;
+    }
     const vx_KSZone& zone = space;
     const bool exhaustive = params.algorithm() == vx_KSDefs::eExhaustive;
     const int fine = m.fine;

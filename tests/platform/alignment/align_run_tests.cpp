@@ -243,6 +243,33 @@ TEST(AlignRun, FreeScaleStaysInsideItsZone) {
     EXPECT_NEAR(results[0].xScale(), 1.2, 0.005);
 }
 
+// Scale zones are accepted whatever their width; the search keeps to the scales at
+// which the pattern fits the image and still spans a few pixels, and a held scale
+// outside them finds nothing. (Such zones once asked for billions of angle steps.)
+TEST(AlignRun, ScaleZonesBeyondTheImageAreSearchedWhereThePatternFits) {
+    const vxKSAlignPattern p = taught('5');
+    vxTestScene scene;
+    scene.width = 160;
+    scene.height = 120;
+    const vxTestImage img = vfRenderTestImage(scene, {at('5', 80.0, 60.0, 0.0, 1.2)});
+    for (const auto& [low, high] : {std::pair{0.9, 1e19}, std::pair{1e-300, 1e300}}) {
+        vxKSAlignRunParams params = fullSearch();
+        params.zone(vx_KSDefs::eAngle, -10.0, 10.0);
+        params.zone(vx_KSDefs::eScale, low, high);
+        vxKSAlignResultSet results;
+        p.run(img.image, params, results);
+        ASSERT_EQ(results.numResults(), 1) << high;
+        EXPECT_NEAR(results[0].xScale(), 1.2, 0.01);
+    }
+    for (double held : {1e19, 1e-300}) {
+        vxKSAlignRunParams params;
+        params.nominal(vx_KSDefs::eScale, held);
+        vxKSAlignResultSet results;
+        p.run(img.image, params, results);
+        EXPECT_EQ(results.numResults(), 0) << held;
+    }
+}
+
 TEST(AlignRun, HeldDegreesOfFreedomStayAtTheirNominalValues) {
     const vxKSAlignPattern p = taught('4');
     const vxTestImage img = vfRenderTestImage(vxTestScene(), {at('4', 200.4, 150.7, 180.0, 1.05)});
