@@ -2,6 +2,7 @@
 // edge spread, and each character's rotational symmetry.
 #include "vx_OCExtract.h"
 
+#include "vxAttention.h"
 #include "vxEdgeDetect.h"
 #include "vxTimer.h"
 #include "vx_OCAffineTransform.h"
@@ -85,6 +86,7 @@ void vx_OCExtractModel::train_(const vxPtrHandle_const<vxOCAlphabet>& alphabet,
     std::vector<std::pair<long, double>> ranking(n);
 
     for (std::size_t i = 0; i < n; ++i) {
+        vxAttention::check();
         ranking[i] = {static_cast<long>(i), 0.0};
         const vxOCModel* model = modelOf(alphabet, keys_[i]);
         if (!model || model->charType() == vxOCModel::eBlank) continue;
@@ -140,6 +142,7 @@ void vx_OCExtractModel::computeModelSymmetries_(const vxPtrHandle_const<vxOCAlph
     rot180Poses_.assign(n, vxXform<2>());
     static constexpr std::array<double, 5> kTestAngles{-65.0, -29.0, 32.0, 45.0, 96.0};
     for (std::size_t i = 0; i < n; ++i) {
+        vxAttention::check();
         if (!patterns_[i]) continue;
         const vxOCModel* model = modelOf(alphabet, keys_[i]);
         vstd_assert_(model != nullptr, "a trained character is in the alphabet");

@@ -114,6 +114,10 @@ bool vf_SearchArrangement(const vxPelBuffer_const<unsigned char>& image,
     // line is held to the reading direction and charged its fit once the new line
     // closes it.
     const auto tryExtension = [&](int choice, bool newLine) {
+        // Besides the polls of the loop below: an iteration evaluates up to twice as
+        // many extensions as a position has instances, each refitting its lines, which
+        // on crowded images took tens of milliseconds between two polls.
+        vxAttention::check();
         next.candidate = current.candidate;
         next.candidate.extend(choice, newLine);
         const bool keepsGeometry = newLine &&

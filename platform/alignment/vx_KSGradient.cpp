@@ -40,7 +40,11 @@ void vf_KSHalve(const unsigned char* src, long stride, long w, long h, vx_KSPlan
     dst.w = w / 2;
     dst.h = h / 2;
     dst.pix.resize(static_cast<std::size_t>(dst.w * dst.h));
-    for (long y = 0; y < dst.h; ++y) {
+    vf_KSHalveRows(src, stride, dst, 0, dst.h);
+}
+
+void vf_KSHalveRows(const unsigned char* src, long stride, vx_KSPlane& dst, long y0, long y1) {
+    for (long y = y0; y < y1; ++y) {
         const unsigned char* r0 = src + 2 * y * stride;
         const unsigned char* r1 = r0 + stride;
         unsigned char* out = dst.pix.data() + y * dst.w;
@@ -53,11 +57,15 @@ void vf_KSHalve(const unsigned char* src, long stride, long w, long h, vx_KSPlan
 void vf_KSSobel(const unsigned char* src, long stride, long w, long h, vx_KSGradient& g) {
     g.w = w;
     g.h = h;
-    const std::size_t n = static_cast<std::size_t>(w * h);
-    g.xy.resize(2 * n);
+    g.xy.resize(2 * static_cast<std::size_t>(w * h));
+    vf_KSSobelRows(src, stride, g, 0, h);
+}
+
+void vf_KSSobelRows(const unsigned char* src, long stride, vx_KSGradient& g, long y0, long y1) {
+    const long w = g.w, h = g.h;
     if (w == 0 || h == 0) return;
     std::vector<int> padded(static_cast<std::size_t>(w + 2) * 3);
-    for (long y = 0; y < h; ++y) {
+    for (long y = y0; y < y1; ++y) {
         // Three rows with one repeated pixel at each end, so the loop has no branches.
         const unsigned char* rows[3] = {src + std::max(y - 1, 0L) * stride, src + y * stride,
                                         src + std::min(y + 1, h - 1) * stride};
@@ -81,14 +89,21 @@ void vf_KSSobel(const unsigned char* src, long stride, long w, long h, vx_KSGrad
 }
 
 void vf_KSNormalize(vx_KSGradient& g, float contrast) {
+    vf_KSNormalizeRows(g, contrast, g, 0, g.h);
+}
+
+void vf_KSNormalizeRows(const vx_KSGradient& in, float contrast, vx_KSGradient& out, long y0,
+                        long y1) {
     const float c2 = contrast * contrast;
-    const std::size_t n = g.xy.size() / 2;
-    float* gx = g.xy.data();
-    float* gy = g.xy.data() + 1;
-    for (std::size_t i = 0; i < 2 * n; i += 2) {
-        const float m2 = gx[i] * gx[i] + gy[i] * gy[i];
+    const std::size_t begin = 2 * static_cast<std::size_t>(y0 * in.w);
+    const std::size_t end = 2 * static_cast<std::size_t>(y1 * in.w);
+    const float* src = in.xy.data();
+    float* dst = out.xy.data();
+    for (std::size_t i = begin; i < end; i += 2) {
+        const float gx = src[i], gy = src[i + 1];
+        const float m2 = gx * gx + gy * gy;
         const float inv = (m2 >= c2 && m2 > 0.0f) ? 1.0f / std::sqrt(m2) : 0.0f;
-        gx[i] *= inv;
-        gy[i] *= inv;
+        dst[i] = gx * inv;
+        dst[i + 1] = gy * inv;
     }
 }

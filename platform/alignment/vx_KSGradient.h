@@ -37,10 +37,20 @@ struct vx_KSGradient {
 // dst = src (w x h, `stride` bytes between rows) halved by 2x2 means; dst gets
 // floor(w / 2) x floor(h / 2) pixels. Reuses dst's storage.
 void vf_KSHalve(const unsigned char* src, long stride, long w, long h, vx_KSPlane& dst);
+// Rows y0 to y1 - 1 of that halving, into dst, whose w and h are set and whose pixels
+// hold at least y1 rows.
+void vf_KSHalveRows(const unsigned char* src, long stride, vx_KSPlane& dst, long y0, long y1);
 
 // g = the Sobel gradient of src (w x h, `stride` bytes between rows). Reuses g's storage.
 void vf_KSSobel(const unsigned char* src, long stride, long w, long h, vx_KSGradient& g);
+// Rows y0 to y1 - 1 of that gradient, into g, whose w and h are set (to the source's)
+// and whose values hold at least y1 rows.
+void vf_KSSobelRows(const unsigned char* src, long stride, vx_KSGradient& g, long y0, long y1);
 
 // Replaces each gradient by its unit vector, or by (0, 0) where its magnitude is below
 // `contrast`, so that scoring needs one multiply-add per feature.
 void vf_KSNormalize(vx_KSGradient& g, float contrast);
+// The same for rows y0 to y1 - 1 of `in`, written to the same rows of `out` (which may
+// be `in`; its w and h are set and its values hold at least y1 rows).
+void vf_KSNormalizeRows(const vx_KSGradient& in, float contrast, vx_KSGradient& out, long y0,
+                        long y1);

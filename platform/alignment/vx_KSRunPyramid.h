@@ -16,7 +16,9 @@ public:
     // above care), raw gradients from level `fine` up, and unit gradients (below
     // `contrast` set to 0) from `lowestUnit` up. `image` and `mask` point at the
     // windows' first pixels, `stride` and `maskStride` bytes apart; mask may be null.
-    // Polls vxAttention::check between levels; what was finished stays usable.
+    // Polls vxAttention::check after every few rows of work (about 64 K pixels); the
+    // rows finished before a stop stay, and the next call goes on from them, so on a
+    // large image a short time limit per run still lets successive runs get through.
     void prepare(const unsigned char* image, long stride, long w, long h, const unsigned char* mask,
                  long maskStride, int top, int fine, int lowestUnit, float contrast);
 
@@ -26,18 +28,21 @@ public:
     const vx_KSPlane* care(int level) const { return hasMask_ ? &levels_[level].care : nullptr; }
 
 private:
+    // Each stage of a level counts the rows it has finished; a stage is ready when it
+    // has them all.
     struct Level {
         vx_KSPlane plane; // level 0 holds a copy of the image window
         vx_KSPlane care;
         vx_KSGradient raw;
         vx_KSGradient unit;
-        bool planeReady = false, careReady = false, rawReady = false, unitReady = false;
+        long planeRows = 0, careRows = 0, rawRows = 0, unitRows = 0;
+        void resetFrom(bool plane, bool care, bool gradients);
     };
 
-    // True when the window's pixels equal `copy` (w x h, contiguous).
-    static bool samePixels(const unsigned char* src, long stride, long w, long h,
+    // True when the first `rows` rows of the window's pixels equal `copy`'s (w wide);
+    // polls vxAttention::check as it goes.
+    static bool samePixels(const unsigned char* src, long stride, long w, long rows,
                            const vx_KSPlane& copy);
-    static void copyPixels(const unsigned char* src, long stride, long w, long h, vx_KSPlane& copy);
 
     std::vector<Level> levels_;
     vx_KSPlane maskCopy_;

@@ -14,6 +14,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 namespace {
@@ -83,6 +84,15 @@ int sectorOf(float x, float y) {
     return y >= 0.0f ? 8 - q : (8 + q) & 15;
 }
 
+// Large images are searched under short time limits: every pixel loop polls the
+// limit after about 64 K pixels, well under a millisecond.
+constexpr long kPollMask = 65535;
+
+void pollEveryFewRows(long y, long width) {
+    const long rows = std::max(1L, (kPollMask + 1) / std::max(1L, width));
+    if (y % rows == rows - 1) vxAttention::check();
+}
+
 // own = the sector of each pixel's unit gradient (as a one-bit set, empty where there
 // is none); near = the set of sectors in each pixel's 3x3 neighbourhood.
 void orientationSets(const vx_KSGradient& unit, std::vector<std::uint16_t>& own,
@@ -93,10 +103,12 @@ void orientationSets(const vx_KSGradient& unit, std::vector<std::uint16_t>& own,
         const float ux = unit.gx(i), uy = unit.gy(i);
         own[i] = (ux == 0.0f && uy == 0.0f) ? std::uint16_t(0)
                                             : static_cast<std::uint16_t>(1u << sectorOf(ux, uy));
+        if ((i & kPollMask) == kPollMask) vxAttention::check();
     }
     // The 3x3 union as a horizontal pass (into `row`) then a vertical one.
     row.resize(static_cast<std::size_t>(w * h));
     for (long y = 0; y < h; ++y) {
+        pollEveryFewRows(y, w);
         const std::uint16_t* o = own.data() + y * w;
         std::uint16_t* r = row.data() + y * w;
         for (long x = 0; x < w; ++x)
@@ -105,6 +117,7 @@ void orientationSets(const vx_KSGradient& unit, std::vector<std::uint16_t>& own,
     }
     near.resize(static_cast<std::size_t>(w * h));
     for (long y = 0; y < h; ++y) {
+        pollEveryFewRows(y, w);
         std::uint16_t* n = near.data() + y * w;
         const std::uint16_t* r = row.data() + y * w;
         const std::uint16_t* up = y > 0 ? r - w : r;
@@ -138,13 +151,20 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
     // Response planes, zero outside the image. Don't-care pixels answer just below the
     // threshold, so masked areas neither make candidates nor hide them.
     orientationSets(unit, work.ownSets, work.rowSets, work.nearSets);
-    work.response.assign(planeSize * kSectors, 0);
+    // Every byte is written once: the image's pixels and, around them, the zeros that
+    // placements reaching beyond the image read.
+    work.response.resize(planeSize * kSectors);
     const std::uint8_t dontCare =
         static_cast<std::uint8_t>(std::clamp(std::floor(0.8 * minScore * kFull), 0.0, 15.0));
     for (int b = 0; b < kSectors; ++b) {
         std::uint8_t* plane = work.response.data() + planeSize * b;
+        std::memset(plane, 0, static_cast<std::size_t>(pad * pw));
+        std::memset(plane + (h + pad) * pw, 0, static_cast<std::size_t>(pad * pw));
         for (long y = 0; y < h; ++y) {
+            pollEveryFewRows(y, w);
             std::uint8_t* row = plane + (y + pad) * pw + pad;
+            std::memset(row - pad, 0, static_cast<std::size_t>(pad));
+            std::memset(row + w, 0, static_cast<std::size_t>(pw - pad - w));
             const std::uint16_t* own = work.ownSets.data() + y * w;
             const std::uint16_t* m = work.nearSets.data() + y * w;
             const unsigned char* c = care ? care->data() + y * w : nullptr;
@@ -168,8 +188,15 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
     const auto threshold = static_cast<std::uint16_t>(std::max(1.0, std::ceil(minScore * fullSum)));
     // Starting just below the threshold, "better than the best so far" also means
     // "above the threshold", so the update below needs one comparison and no branch.
-    work.best.assign(mapSize * groups, static_cast<std::uint16_t>(threshold - 1));
-    work.bestIndex.assign(mapSize * groups, 0);
+    // bestIndex is read only where best was raised, so it needs no clearing.
+    work.best.resize(mapSize * groups);
+    work.bestIndex.resize(mapSize * groups);
+    for (std::size_t g = 0; g < groups; ++g)
+        for (long y = 0; y < h; ++y) {
+            pollEveryFewRows(y, w);
+            std::fill_n(work.best.data() + g * mapSize + y * w, w,
+                        static_cast<std::uint16_t>(threshold - 1));
+        }
     work.acc.resize(static_cast<std::size_t>(wide));
 
     for (std::size_t si = 0; si < grid.scales.size(); ++si)
@@ -215,7 +242,8 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
     std::vector<Peak> peaks;
     for (std::size_t g = 0; g < groups; ++g) {
         const std::uint16_t* best = work.best.data() + g * mapSize;
-        for (long y = 0; y < h; ++y)
+        for (long y = 0; y < h; ++y) {
+            pollEveryFewRows(y, w);
             for (long x = 0; x < w; ++x) {
                 const std::uint16_t v = best[y * w + x];
                 if (v < threshold) continue;
@@ -233,6 +261,7 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                     }
                 if (isPeak) peaks.push_back({v, g * mapSize + static_cast<std::size_t>(y * w + x)});
             }
+        }
     }
     std::stable_sort(peaks.begin(), peaks.end(),
                      [](const Peak& a, const Peak& b) { return a.score > b.score; });

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -326,6 +327,48 @@ TEST(AlignRun, OverlappingResultsMergeAndTheBestComeFirst) {
     const double e0 = (centreOf(p, results[0]) - img.truth[1].center).length();
     const double e1 = (centreOf(p, results[1]) - img.truth[0].center).length();
     EXPECT_TRUE((d0 < 0.2 && d1 < 0.2) || (e0 < 0.2 && e1 < 0.2));
+}
+
+// On a large image a short limit strikes while the image's pyramid is built; the rows
+// built so far are kept for the next run. Whatever the limits interrupted, the run that
+// completes gives the results of a run without limits, also when another image was
+// prepared before.
+TEST(AlignRun, RunsStoppedWhileTheImageIsPreparedResumeWhereTheyStopped) {
+    const vxKSAlignPattern p = taught('2');
+    vxTestScene scene;
+    scene.width = 1600;
+    scene.height = 1200;
+    const vxTestImage img = vfRenderTestImage(scene, {at('2', 800.0, 40.0, 30.0)});
+    const vxPelBuffer<unsigned char> image = vfPelCopy(img.image);
+    vxKSAlignRunParams params = fullSearch();
+    params.zone(vx_KSDefs::eAngle, 20.0, 40.0);
+    // The reference runs on a thread of its own, which has nothing prepared yet.
+    vxKSAlignResultSet free;
+    std::thread([&] { p.run(image, params, free); }).join();
+    ASSERT_EQ(free.numResults(), 1);
+    // The same image without the character's top: a run that kept its pyramid would
+    // see the character cut.
+    vxPelBuffer<unsigned char> other = vfPelCopy(img.image);
+    for (long y = 0; y < 40; ++y)
+        std::fill_n(other.pointToPel(0, y), other.width(), *img.image.pointToPel(5, 5));
+    // Runs under limits growing from 50 us until one completes.
+    const auto runUnderShortLimits = [&](const vxPelBuffer<unsigned char>& on) {
+        vxKSAlignResultSet results;
+        for (double limit = 0.05;; limit *= 1.5) {
+            vxAttentionTag tag;
+            tag.attachTimeout(limit);
+            try {
+                p.run(on, params, results);
+                return results;
+            } catch (const vxTimeout::Expired&) {
+            }
+        }
+    };
+    runUnderShortLimits(other);
+    const vxKSAlignResultSet limited = runUnderShortLimits(image);
+    ASSERT_EQ(limited.numResults(), 1);
+    EXPECT_EQ(limited[0].score(), free[0].score());
+    EXPECT_EQ(limited[0].pose().trans().x(), free[0].pose().trans().x());
 }
 
 TEST(AlignRun, TimeLimitsAndAbortRequestsStopTheRun) {
