@@ -263,13 +263,26 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
             }
         }
     }
-    std::stable_sort(peaks.begin(), peaks.end(),
-                     [](const Peak& a, const Peak& b) { return a.score > b.score; });
+    // Best first, ties in the order found. A crowded large image has hundreds of
+    // thousands of peaks and only the first few are taken, so they are sorted a batch
+    // at a time as the walk reaches them.
+    const auto before = [](const Peak& a, const Peak& b) {
+        return a.score != b.score ? a.score > b.score : a.at < b.at;
+    };
+    const std::size_t batch = std::max<std::size_t>(256, 16 * maxCandidates);
+    std::size_t sorted = 0;
     const double unitScale = std::ldexp(1.0, L);
     const double spacing2 = spacing * spacing;
     const double angleApart = std::numbers::pi / 4;
-    for (const Peak& pk : peaks) {
-        if (out.size() >= maxCandidates) break;
+    for (std::size_t i = 0; i < peaks.size() && out.size() < maxCandidates; ++i) {
+        if (i == sorted) {
+            vxAttention::check();
+            sorted = std::min(peaks.size(), sorted + batch);
+            std::partial_sort(peaks.begin() + static_cast<std::ptrdiff_t>(i),
+                              peaks.begin() + static_cast<std::ptrdiff_t>(sorted), peaks.end(),
+                              before);
+        }
+        const Peak& pk = peaks[i];
         const std::uint32_t index = work.bestIndex[pk.at];
         const long pixel = static_cast<long>(pk.at % mapSize);
         const long x = pixel % w, y = pixel / w;
