@@ -6,6 +6,7 @@
 // truncated.
 #include "../oc/arrange/arrangeSearch.h"
 #include "../oc/arrange/assignResults.h"
+#include "bench_alphabet.h"
 #include "vxOCArrange.h"
 #include "vxTestLayout.h"
 #include "vx_OCRefinement.h"
@@ -19,20 +20,10 @@
 
 namespace {
 
-constexpr double kSize = 32.0;
+constexpr double kSize = kBenchCharSize;
 
-// Stroke-font characters with their client origin at the cell centre, compiled.
 const vxPtrHandle_const<vxOCAlphabet>& strokeAlphabet() {
-    static const vxPtrHandle_const<vxOCAlphabet> alphabet = [] {
-        std::vector<vxPtrHandle_const<vxOCModel>> models;
-        for (char c : std::string("0123456789AE")) {
-            vxTestImage img = vfRenderTestChar(c, kSize, vxTestScene());
-            img.image.clientFromImageXform(vxXform<2>(vxMatrix<2>(), -img.truth[0].center));
-            models.emplace_back(new vxOCModel(c, img.image, img.image.window(), vxOCModel::eNormal,
-                                              std::wstring(1, wchar_t(c)), L""));
-        }
-        return vxPtrHandle_const<vxOCAlphabet>(new vxOCAlphabet(models, 0.5, true, L"stroke"));
-    }();
+    static const vxPtrHandle_const<vxOCAlphabet> alphabet = vfBenchStrokeAlphabet("0123456789AE");
     return alphabet;
 }
 

@@ -3,6 +3,7 @@
 // running arrange call on a crowded image takes to answer an abort request raised by
 // another thread. Both are reported as counters (milliseconds); the wall time of each
 // benchmark is of no interest.
+#include "bench_alphabet.h"
 #include "vxAttention.h"
 #include "vxOCArrange.h"
 #include "vxTestLayout.h"
@@ -17,19 +18,10 @@
 
 namespace {
 
-constexpr double kSize = 32.0;
+constexpr double kSize = kBenchCharSize;
 
 vxPtrHandle_const<vxOCAlphabet> digits() {
-    static const vxPtrHandle_const<vxOCAlphabet> alphabet = [] {
-        std::vector<vxPtrHandle_const<vxOCModel>> models;
-        for (char c : std::string("0123456789")) {
-            vxTestImage img = vfRenderTestChar(c, kSize, vxTestScene());
-            img.image.clientFromImageXform(vxXform<2>(vxMatrix<2>(), -img.truth[0].center));
-            models.emplace_back(new vxOCModel(c, img.image, img.image.window(), vxOCModel::eNormal,
-                                              std::wstring(1, wchar_t(c)), L""));
-        }
-        return vxPtrHandle_const<vxOCAlphabet>(new vxOCAlphabet(models, 0.5, true, L"digits"));
-    }();
+    static const vxPtrHandle_const<vxOCAlphabet> alphabet = vfBenchStrokeAlphabet("0123456789");
     return alphabet;
 }
 
