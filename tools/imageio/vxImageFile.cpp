@@ -3,6 +3,7 @@
 #include "vxImageFile.h"
 
 #include "vx_ImageFormats.h"
+#include "vxOutputFile.h"
 
 #include <cerrno>
 #include <climits>
@@ -31,24 +32,15 @@ bool namesPng(const std::string& path) {
     return ext == ".png";
 }
 
-// Opens `path` for writing, runs `body` on it and closes it; any failure removes the
-// partial file, so a failed write never leaves something that looks like an image.
+// Writes `path` through a temporary file (see vxOutputFile.h): a failed write leaves
+// whatever was at `path` as it was.
 void writeFile(const std::string& path, const std::function<void(std::FILE*)>& body) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) vf_ImageFileFail(path, "cannot open for writing (" + systemReason() + ")");
     try {
-        body(f);
-    } catch (...) {
-        std::fclose(f);
-        std::remove(path.c_str());
-        throw;
-    }
-    const bool written = !std::ferror(f);
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        const std::string reason = systemReason();
-        std::remove(path.c_str());
-        vf_ImageFileFail(path, "cannot write (" + reason + ")");
+        vxOutputFile out(path);
+        body(out.file());
+        out.commit();
+    } catch (const vxOutputFileError& e) {
+        throw vxImageFileError(e.what());
     }
 }
 

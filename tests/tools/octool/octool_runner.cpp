@@ -146,10 +146,12 @@ OctoolSandbox::~OctoolSandbox() {
     fs::remove_all(dir_, ignored);
 }
 
-OctoolRun OctoolSandbox::run(const std::vector<std::string>& args) const {
+OctoolRun OctoolSandbox::run(const std::vector<std::string>& args,
+                             const std::string& setup) const {
     std::string command = "cd ";
     command += quoted(dir_.string());
     command += " && ";
+    command += setup;
     command += quoted(OCTOOL_PATH);
     for (const std::string& a : args) {
         command += ' ';
