@@ -177,6 +177,13 @@ std::string OctoolSandbox::read(const std::string& name) const {
     return text.str();
 }
 
+Json::Json() = default;
+Json::Json(const Json&) = default;
+Json::Json(Json&&) noexcept = default;
+Json& Json::operator=(const Json&) = default;
+Json& Json::operator=(Json&&) noexcept = default;
+Json::~Json() = default;
+
 const Json& Json::operator[](const std::string& key) const {
     const auto& m = members();
     const auto it = m.find(key);

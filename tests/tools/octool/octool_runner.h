@@ -40,6 +40,15 @@ private:
 
 // A parsed JSON value; enough for the tool's output and the truth files.
 struct Json {
+    // Declared here and defaulted in the source: defined inline, they would need the
+    // map of Json complete while Json itself is not (clang with libstdc++ refuses it).
+    Json();
+    Json(const Json&);
+    Json(Json&&) noexcept;
+    Json& operator=(const Json&);
+    Json& operator=(Json&&) noexcept;
+    ~Json();
+
     std::variant<std::nullptr_t, bool, double, std::string, std::vector<Json>,
                  std::map<std::string, Json>>
         value;
