@@ -178,15 +178,20 @@ vxPelBuffer<unsigned char> vfReadImageFile(const std::string& path) {
     if (!std::filesystem::is_regular_file(path, ec)) vf_ImageFileFail(path, "not a regular file");
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) vf_ImageFileFail(path, "cannot read (" + ec.message() + ")");
-    if (size == 0) vf_ImageFileFail(path, "empty file");
+    return vf_ReadImageStream(f.get(), path, size);
+}
 
+vxPelBuffer<unsigned char> vf_ReadImageStream(std::FILE* file, const std::string& path,
+                                              std::uintmax_t size) {
+    if (size == 0) vf_ImageFileFail(path, "empty file");
     unsigned char magic[8] = {};
-    const size_t got = std::fread(magic, 1, sizeof magic, f.get());
+    std::fseek(file, 0, SEEK_SET);
+    const size_t got = std::fread(magic, 1, sizeof magic, file);
     static const unsigned char pngMagic[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     if (got == sizeof magic && std::memcmp(magic, pngMagic, sizeof magic) == 0)
-        return vf_ReadPng(f.get(), path);
+        return vf_ReadPng(file, path);
     if (got >= 2 && magic[0] == 'P' && magic[1] >= '1' && magic[1] <= '7')
-        return PnmReader(f.get(), path, long(std::min<std::uintmax_t>(size, LONG_MAX))).read();
+        return PnmReader(file, path, long(std::min<std::uintmax_t>(size, LONG_MAX))).read();
     vf_ImageFileFail(path, "unknown image format (neither PGM, PPM nor PNG)");
 }
 
