@@ -2,8 +2,9 @@
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    vfFuzzWriteSeedsIfAsked(*argc, *argv, {vfFuzzStore(vfFuzzAlphabet(true)), vfFuzzStore(vfFuzzAlphabet(false)),
-                                           vfFuzzStore(vxOCAlphabet())});
+    vfFuzzWriteSeedsIfAsked(*argc, *argv,
+                            {vfFuzzStore(vfFuzzAlphabet(true)), vfFuzzStore(vfFuzzAlphabet(false)),
+                             vfFuzzStore(vxOCAlphabet())});
     return 0;
 }
 

@@ -2,7 +2,8 @@
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    vfFuzzWriteSeedsIfAsked(*argc, *argv, {vfFuzzStore(vfFuzzArrangement()), vfFuzzStore(vxOCLineArrangement())});
+    vfFuzzWriteSeedsIfAsked(*argc, *argv,
+                            {vfFuzzStore(vfFuzzArrangement()), vfFuzzStore(vxOCLineArrangement())});
     return 0;
 }
 

@@ -66,8 +66,8 @@ vxOCKeySet vfFuzzKeySet() {
 vxOCLine vfFuzzLine() {
     const vxPtrHandle_const<vxOCAlphabet> alphabet(new vxOCAlphabet(vfFuzzAlphabet(false)));
     return vxOCLine({vfFuzzKeySet(), vxOCKeySet({'1'}, 0), vxOCKeySet()}, alphabet,
-                    vx2Rigid(vxVector<2>(10.0, 0.5), vxRadian(0.02)), 1.1, 2.0, vxRadian(0.1),
-                    0.05, L"line");
+                    vx2Rigid(vxVector<2>(10.0, 0.5), vxRadian(0.02)), 1.1, 2.0, vxRadian(0.1), 0.05,
+                    L"line");
 }
 
 vxOCLineArrangement vfFuzzArrangement() {

@@ -78,6 +78,7 @@ void vfFuzzCheckLoad(const std::uint8_t* data, std::size_t size, const T& sample
     if (vfFuzzStore(again) != stored) vfFuzzFail("a reloaded object stores other bytes");
 }
 
-template <class T> void vfFuzzCheckLoad(const std::uint8_t* data, std::size_t size, const T& sample) {
+template <class T>
+void vfFuzzCheckLoad(const std::uint8_t* data, std::size_t size, const T& sample) {
     vfFuzzCheckLoad(data, size, sample, [](const T& a, const T& b) { return a == b; });
 }

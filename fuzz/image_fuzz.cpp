@@ -16,7 +16,8 @@ namespace {
 vxPelBuffer<unsigned char> readBytes(const std::uint8_t* data, std::size_t size) {
     // fmemopen refuses an empty buffer; an empty file is its own error anyway.
     static const std::uint8_t none = 0;
-    std::FILE* f = ::fmemopen(const_cast<std::uint8_t*>(size ? data : &none), size ? size : 1, "rb");
+    std::FILE* f =
+        ::fmemopen(const_cast<std::uint8_t*>(size ? data : &none), size ? size : 1, "rb");
     if (!f) vfFuzzFail("fmemopen failed");
     try {
         vxPelBuffer<unsigned char> image = vf_ReadImageStream(f, "input", size);
@@ -42,9 +43,7 @@ std::string scratch(const char* ext) {
     const std::filesystem::path dir = std::filesystem::is_directory("/dev/shm", ec)
                                           ? std::filesystem::path("/dev/shm")
                                           : std::filesystem::temp_directory_path();
-    return (dir /
-            ("oc-image-fuzz-" + std::to_string(::getpid()) + ext))
-        .string();
+    return (dir / ("oc-image-fuzz-" + std::to_string(::getpid()) + ext)).string();
 }
 
 vxFuzzBytes bytesOf(const std::string& text) {
@@ -91,7 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         vfWriteImageFile(path, image);
         const vxPelBuffer<unsigned char> again = vfReadImageFile(path);
         std::filesystem::remove(path);
-        if (!samePixels(image, again)) vfFuzzFail(std::string("an image reads back different from ") + ext);
+        if (!samePixels(image, again))
+            vfFuzzFail(std::string("an image reads back different from ") + ext);
     }
     return 0;
 }

@@ -2,7 +2,8 @@
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    vfFuzzWriteSeedsIfAsked(*argc, *argv, {vfFuzzStore(*vfFuzzModel('1')), vfFuzzStore(vxOCModel())});
+    vfFuzzWriteSeedsIfAsked(*argc, *argv,
+                            {vfFuzzStore(*vfFuzzModel('1')), vfFuzzStore(vxOCModel())});
     return 0;
 }
 

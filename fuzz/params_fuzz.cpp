@@ -2,7 +2,8 @@
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    vfFuzzWriteSeedsIfAsked(*argc, *argv, {vfFuzzStore(vfFuzzParams()), vfFuzzStore(vxOCArrangeParams())});
+    vfFuzzWriteSeedsIfAsked(*argc, *argv,
+                            {vfFuzzStore(vfFuzzParams()), vfFuzzStore(vxOCArrangeParams())});
     return 0;
 }
 

@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     vxOCDefs::BadKey error(L"no such key");
     vx2XformLinear turn(vxXform<2>(vxVector<2>(3.0, 4.0), 1.5, 1.0, vxRadian(0.0), vxRadian(0.3)));
     vfFuzzWriteSeedsIfAsked(*argc, *argv,
-                            {storePointer(&model), storePointer(&arrangement),
-                             storePointer(&error), storePointer(&turn), storePointer(nullptr)});
+                            {storePointer(&model), storePointer(&arrangement), storePointer(&error),
+                             storePointer(&turn), storePointer(nullptr)});
     return 0;
 }
 

@@ -29,7 +29,7 @@ VX_AVX2 __m256i load(const std::int16_t* p) {
 // P adjacent placements from canvas column x; CH chunks per row (0: `chunks` at run time).
 template <int P, int CH>
 VX_AVX2 void group(const vx_SubModelDotJob& job, long x, long y, long v0, long v1, long chunks,
-           long rowsPerFlush, std::int64_t* out) {
+                   long rowsPerFlush, std::int64_t* out) {
     const long n = CH ? CH : chunks;
     std::int64_t total[P] = {};
     __m256i acc[P];
@@ -58,8 +58,8 @@ VX_AVX2 void group(const vx_SubModelDotJob& job, long x, long y, long v0, long v
 }
 
 template <int CH>
-VX_AVX2 void dots(const vx_SubModelDotJob& job, long x0, long y, long count, long v0, long v1, long chunks,
-          std::int64_t* out) {
+VX_AVX2 void dots(const vx_SubModelDotJob& job, long x0, long y, long count, long v0, long v1,
+                  long chunks, std::int64_t* out) {
     // Each chunk adds at most 2 * 16384 to a lane per row.
     const long rowsPerFlush = 65535 / chunks > 0 ? 65535 / chunks : 1;
     constexpr int P = 8;
@@ -73,7 +73,7 @@ VX_AVX2 void dots(const vx_SubModelDotJob& job, long x0, long y, long count, lon
 } // namespace
 
 VX_AVX2 void vf_SubModelDotsAvx2(const vx_SubModelDotJob& job, long x0, long y, long count, long v0,
-                         long v1, std::int64_t* out) {
+                                 long v1, std::int64_t* out) {
     const long chunks = job.modelStride / vx_SubModelLanes;
     switch (chunks) {
     case 1:

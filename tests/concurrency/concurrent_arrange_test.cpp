@@ -69,7 +69,8 @@ TEST(Concurrency, SharedAlphabetArrangesAsSeriallyWhileAnotherCompiles) {
     for (std::size_t i = 0; i < scenes.size(); ++i)
         threads.emplace_back([&, i] {
             ++ready;
-            while (ready < int(scenes.size()) + 1) std::this_thread::yield();
+            while (ready < int(scenes.size()) + 1)
+                std::this_thread::yield();
             try {
                 for (int round = 0; round < kRounds; ++round)
                     vfOCArrange(scenes[i].image, shared, scenes[i].keys, params,
@@ -80,7 +81,8 @@ TEST(Concurrency, SharedAlphabetArrangesAsSeriallyWhileAnotherCompiles) {
         });
     threads.emplace_back([&] {
         ++ready;
-        while (ready < int(scenes.size()) + 1) std::this_thread::yield();
+        while (ready < int(scenes.size()) + 1)
+            std::this_thread::yield();
         try {
             other.compile();
         } catch (const std::exception& e) {

@@ -2,8 +2,8 @@
 // and the dispatch to PNG.
 #include "vxImageFile.h"
 
-#include "vx_ImageFormats.h"
 #include "vxOutputFile.h"
+#include "vx_ImageFormats.h"
 
 #include <cerrno>
 #include <climits>

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <sstream>
 #include <numbers>
+#include <sstream>
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include "vxToolAlphabetFile.h"
 #include "vxToolArgs.h"
 #include "vxToolCommands.h"
-#include "vxToolOutput.h"
 #include "vxToolManifest.h"
+#include "vxToolOutput.h"
 #include "vxToolText.h"
 
 #include <chrono>

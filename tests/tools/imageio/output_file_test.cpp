@@ -39,8 +39,8 @@ protected:
 
 TEST_F(OutputFile, ReplacesWholeKeepingPermissionsAndLinks) {
     put("a.txt", "old contents, longer than the new ones");
-    fs::permissions(path("a.txt"), fs::perms::owner_read | fs::perms::owner_write |
-                                       fs::perms::group_read);
+    fs::permissions(path("a.txt"),
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     vfWriteOutputFile(path("a.txt"), "new");
     EXPECT_EQ(get("a.txt"), "new");
     EXPECT_EQ(fs::status(path("a.txt")).permissions() & fs::perms::all,

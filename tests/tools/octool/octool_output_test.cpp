@@ -30,9 +30,8 @@ protected:
                              "manifest.txt", "--size", "24"})
                       .exitCode,
                   0);
-        ASSERT_EQ(box_->run({"teach", "--out", "plain.oca", "--no-compile", "manifest.txt"})
-                      .exitCode,
-                  0);
+        ASSERT_EQ(
+            box_->run({"teach", "--out", "plain.oca", "--no-compile", "manifest.txt"}).exitCode, 0);
         ASSERT_EQ(box_->run({"teach", "--out", "a.oca", "manifest.txt"}).exitCode, 0);
         fs::create_directory(box_->dir() / "sub");
     }
@@ -49,8 +48,8 @@ protected:
         return out;
     }
     static std::vector<std::string> arrange(const std::string& overlay) {
-        return {"arrange", "--alphabet", "a.oca", "--image", "sheet.pgm",
-                "--target", "012",       "--overlay", overlay};
+        return {"arrange",  "--alphabet", "a.oca",     "--image", "sheet.pgm",
+                "--target", "012",        "--overlay", overlay};
     }
     static OctoolSandbox* box_;
 };
@@ -60,7 +59,8 @@ OctoolSandbox* OctoolOutputs::box_ = nullptr;
 TEST_F(OctoolOutputs, AnUnwritablePlaceIsRefusedBeforeTheWork) {
     std::vector<OutputCase> cases = {
         {"teach into a missing folder", {"teach", "--out", "none/x.oca", "manifest.txt"}, "none"},
-        {"teach under a file", {"teach", "--out", "sheet.pgm/x.oca", "manifest.txt"},
+        {"teach under a file",
+         {"teach", "--out", "sheet.pgm/x.oca", "manifest.txt"},
          "not a folder"},
         {"teach onto a folder", {"teach", "--out", "sub", "manifest.txt"}, "folder"},
         {"overlay into a missing folder", arrange("none/o.ppm"), "none"},
@@ -124,7 +124,8 @@ TEST_F(OctoolOutputs, ADeviceThatRefusesDataSurvives) {
     const std::vector<OutputCase> cases = {
         {"overlay", arrange("/dev/full"), "/dev/full"},
         {"teach", {"teach", "--out", "/dev/full", "manifest.txt"}, "/dev/full"},
-        {"render truth", {"render", "--out", "r.pgm", "--text", "01", "--truth", "/dev/full"},
+        {"render truth",
+         {"render", "--out", "r.pgm", "--text", "01", "--truth", "/dev/full"},
          "/dev/full"},
     };
     for (const OutputCase& c : cases) {

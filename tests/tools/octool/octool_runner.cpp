@@ -146,8 +146,7 @@ OctoolSandbox::~OctoolSandbox() {
     fs::remove_all(dir_, ignored);
 }
 
-OctoolRun OctoolSandbox::run(const std::vector<std::string>& args,
-                             const std::string& setup) const {
+OctoolRun OctoolSandbox::run(const std::vector<std::string>& args, const std::string& setup) const {
     std::string command = "cd ";
     command += quoted(dir_.string());
     command += " && ";
