@@ -78,11 +78,10 @@ vxStatusError::vxStatusError(long status)
                        }()),
       status_(status) {}
 
-void vstd_assert_(bool condition, const char* expression, std::source_location where) {
+void vstd_assert_(bool condition, const char* expression, const char* file, int line) {
     if (condition) return;
     std::wostringstream os;
-    os << L"Assertion failed: " << expression << L" at " << where.file_name() << L":"
-       << where.line();
+    os << L"Assertion failed: " << expression << L" at " << file << L":" << line;
     throw vxAssertionFailure(os.str());
 }
 

@@ -6,7 +6,6 @@
 
 #include <exception>
 #include <ostream>
-#include <source_location>
 #include <string>
 
 // Base of every exception the libraries throw. It is persistent, so an error can
@@ -84,8 +83,10 @@ private:
 };
 
 // Throws vxAssertionFailure naming the expression and the place when `condition` is false.
-void vstd_assert_(bool condition, const char* expression = "",
-                  std::source_location where = std::source_location::current());
+// The place defaults to the caller's through the compiler built-ins that g++ and clang
+// both have (clang 14 with libstdc++ 12 has no std::source_location).
+void vstd_assert_(bool condition, const char* expression = "", const char* file = __builtin_FILE(),
+                  int line = __builtin_LINE());
 
 // C-level status codes: a status fails when bit 31 of its 32-bit form is set; its
 // family is bits 5 to 30 (so 0x800013ec belongs to family 159).

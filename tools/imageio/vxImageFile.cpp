@@ -2,6 +2,7 @@
 // and the dispatch to PNG.
 #include "vxImageFile.h"
 
+#include "vxOutputFile.h"
 #include "vx_ImageFormats.h"
 
 #include <cerrno>
@@ -31,24 +32,15 @@ bool namesPng(const std::string& path) {
     return ext == ".png";
 }
 
-// Opens `path` for writing, runs `body` on it and closes it; any failure removes the
-// partial file, so a failed write never leaves something that looks like an image.
+// Writes `path` through a temporary file (see vxOutputFile.h): a failed write leaves
+// whatever was at `path` as it was.
 void writeFile(const std::string& path, const std::function<void(std::FILE*)>& body) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) vf_ImageFileFail(path, "cannot open for writing (" + systemReason() + ")");
     try {
-        body(f);
-    } catch (...) {
-        std::fclose(f);
-        std::remove(path.c_str());
-        throw;
-    }
-    const bool written = !std::ferror(f);
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        const std::string reason = systemReason();
-        std::remove(path.c_str());
-        vf_ImageFileFail(path, "cannot write (" + reason + ")");
+        vxOutputFile out(path);
+        body(out.file());
+        out.commit();
+    } catch (const vxOutputFileError& e) {
+        throw vxImageFileError(e.what());
     }
 }
 
@@ -186,15 +178,20 @@ vxPelBuffer<unsigned char> vfReadImageFile(const std::string& path) {
     if (!std::filesystem::is_regular_file(path, ec)) vf_ImageFileFail(path, "not a regular file");
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) vf_ImageFileFail(path, "cannot read (" + ec.message() + ")");
-    if (size == 0) vf_ImageFileFail(path, "empty file");
+    return vf_ReadImageStream(f.get(), path, size);
+}
 
+vxPelBuffer<unsigned char> vf_ReadImageStream(std::FILE* file, const std::string& path,
+                                              std::uintmax_t size) {
+    if (size == 0) vf_ImageFileFail(path, "empty file");
     unsigned char magic[8] = {};
-    const size_t got = std::fread(magic, 1, sizeof magic, f.get());
+    std::fseek(file, 0, SEEK_SET);
+    const size_t got = std::fread(magic, 1, sizeof magic, file);
     static const unsigned char pngMagic[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     if (got == sizeof magic && std::memcmp(magic, pngMagic, sizeof magic) == 0)
-        return vf_ReadPng(f.get(), path);
+        return vf_ReadPng(file, path);
     if (got >= 2 && magic[0] == 'P' && magic[1] >= '1' && magic[1] <= '7')
-        return PnmReader(f.get(), path, long(std::min<std::uintmax_t>(size, LONG_MAX))).read();
+        return PnmReader(file, path, long(std::min<std::uintmax_t>(size, LONG_MAX))).read();
     vf_ImageFileFail(path, "unknown image format (neither PGM, PPM nor PNG)");
 }
 

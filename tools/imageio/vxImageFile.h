@@ -31,7 +31,8 @@ bool vfImageFilesHavePng();
 vxPelBuffer<unsigned char> vfReadImageFile(const std::string& path);
 
 // Writes the window of a grey image; the name's extension picks the format: ".png"
-// (throws when PNG is not available) or anything else as binary PGM (P5).
+// (throws when PNG is not available) or anything else as binary PGM (P5). The file is
+// replaced whole (vxOutputFile): on failure `path` is left as it was.
 void vfWriteImageFile(const std::string& path, const vxPelBuffer_const<unsigned char>& image);
 
 // A colour picture, 8 bits per channel, rows top to bottom, pixel (x, y) at
@@ -45,5 +46,6 @@ struct vxRgbImage {
     static vxRgbImage fromGrey(const vxPelBuffer_const<unsigned char>& image);
 };
 
-// Writes a colour picture: ".png" (when available) or anything else as binary PPM (P6).
+// Writes a colour picture: ".png" (when available) or anything else as binary PPM (P6),
+// replacing the file whole like vfWriteImageFile.
 void vfWriteRgbImageFile(const std::string& path, const vxRgbImage& picture);

@@ -4,6 +4,7 @@
 
 #include "vxImageFile.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -18,6 +19,11 @@ constexpr long kMaxImageSide = 16384;
 inline unsigned char vf_Luma601(unsigned r, unsigned g, unsigned b) {
     return static_cast<unsigned char>((299 * r + 587 * g + 114 * b + 500) / 1000);
 }
+
+// Reads an image of any supported format from an open file of `size` bytes (a file or
+// a stream in memory), as vfReadImageFile does; `path` names it in errors.
+vxPelBuffer<unsigned char> vf_ReadImageStream(std::FILE* file, const std::string& path,
+                                              std::uintmax_t size);
 
 // Reads a PNG from an open file positioned anywhere (it is rewound); `path` names it in
 // errors. The file stays open.

@@ -3,6 +3,7 @@
 
 #include "vxArchive.h"
 #include "vxToolArgs.h"
+#include "vxToolOutput.h"
 #include "vxToolText.h"
 
 #include <fstream>
@@ -12,10 +13,9 @@ std::size_t vfToolStoreAlphabet(const vxOCAlphabet& alphabet, const std::string&
     vxArchive out;
     vxOCAlphabet copy(alphabet); // archiving takes a non-const object
     out || copy;
-    std::ofstream file(path, std::ios::binary);
-    if (file) out.writeTo(file);
-    if (!file || !file.flush()) throw vxToolError(path + ": cannot write the alphabet file");
-    return out.bytes().size();
+    const std::vector<unsigned char>& bytes = out.bytes();
+    vfToolWriteOutput(path, std::string(bytes.begin(), bytes.end()));
+    return bytes.size();
 }
 
 vxOCAlphabet vfToolLoadAlphabet(const std::string& path) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-// Writes the alphabet's archive to `path`; returns the number of bytes written.
-// Throws vxToolError when the file cannot be written.
+// Writes the alphabet's archive to `path`, replacing it whole; returns the number of
+// bytes written. Throws vxToolError, leaving `path` as it was, when it cannot be written.
 std::size_t vfToolStoreAlphabet(const vxOCAlphabet& alphabet, const std::string& path);
 
 // Reads an alphabet stored by vfToolStoreAlphabet. Throws vxToolError naming the file

@@ -5,6 +5,7 @@
 #include "vxToolAlphabetFile.h"
 #include "vxToolArgs.h"
 #include "vxToolCommands.h"
+#include "vxToolOutput.h"
 #include "vxToolOverlay.h"
 #include "vxToolParams.h"
 
@@ -80,6 +81,7 @@ int vfToolArrangeCommand(int argc, char** argv, int first) {
         vfToolSetParam(params, assignment);
     const std::string target = args.value("target");
     const std::string imagePath = args.value("image");
+    if (args.has("overlay")) vfToolCheckOutput(args.value("overlay"));
     vxOCAlphabet alphabet = vfToolLoadAlphabet(args.value("alphabet"));
     const std::vector<long> keys = vfToolTargetKeys(alphabet, target);
 

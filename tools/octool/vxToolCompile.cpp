@@ -3,6 +3,7 @@
 #include "vxToolAlphabetFile.h"
 #include "vxToolArgs.h"
 #include "vxToolCommands.h"
+#include "vxToolOutput.h"
 #include "vxToolText.h"
 
 #include <cstdio>
@@ -33,6 +34,7 @@ int vfToolCompileCommand(int argc, char** argv, int first) {
     const std::string path = args.positionals()[0];
     vxOCAlphabet alphabet = vfToolLoadAlphabet(path);
     if (!alphabet.isCompiled()) {
+        vfToolCheckOutput(path); // before the compilation, which can take minutes
         alphabet.compile();
         vfToolStoreAlphabet(alphabet, path);
         std::cout << "compiled and stored " << path << "\n";

@@ -8,6 +8,7 @@
 #include "vxToolAlphabetFile.h"
 #include "vxToolArgs.h"
 #include "vxToolCommands.h"
+#include "vxToolOutput.h"
 #include "vxToolOverlay.h"
 #include "vxToolParams.h"
 #include "vxToolRender.h"
@@ -106,6 +107,7 @@ int vfToolDemoCommand(int argc, char** argv, int first) {
     fs::create_directories(dir, error);
     if (error)
         throw vxToolError(dir.string() + ": cannot create the folder (" + error.message() + ")");
+    vfToolCheckOutput((dir / "digits.oca").string()); // the folder takes new files
     const std::string ext = vfImageFilesHavePng() ? ".png" : ".pgm";
 
     // The user's path: a sample sheet and a manifest, teach, store, reload.

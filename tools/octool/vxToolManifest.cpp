@@ -59,6 +59,10 @@ vxToolManifestEntry parseLine(const std::vector<std::string>& words, const std::
 std::vector<vxToolManifestEntry> vfToolReadManifest(const std::string& path) {
     std::ifstream file(path);
     if (!file) throw vxToolError(path + ": cannot open the manifest");
+    return vfToolParseManifest(file, path);
+}
+
+std::vector<vxToolManifestEntry> vfToolParseManifest(std::istream& file, const std::string& path) {
     std::vector<vxToolManifestEntry> entries;
     std::map<long, long> lineOfKey;
     std::map<std::wstring, long> lineOfName;

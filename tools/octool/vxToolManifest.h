@@ -9,6 +9,7 @@
 #include "vxOCModel.h"
 #include "vxRect.h"
 
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ struct vxToolManifestEntry {
 // with positive sizes. Throws vxToolError "PATH:LINE: ..." for the first fault, and for
 // a manifest without characters.
 std::vector<vxToolManifestEntry> vfToolReadManifest(const std::string& path);
+// The same for a manifest's text read from `in`; `path` names it in messages.
+std::vector<vxToolManifestEntry> vfToolParseManifest(std::istream& in, const std::string& path);
 
 // One model per entry, its image (and mask) read relative to the manifest's folder and
 // windowed to the area, with its client origin at the centre of the area, so that an

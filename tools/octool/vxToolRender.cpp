@@ -4,12 +4,13 @@
 #include "vxImageFile.h"
 #include "vxJsonWriter.h"
 #include "vxToolArgs.h"
+#include "vxToolOutput.h"
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
+#include <sstream>
 
 namespace {
 
@@ -84,7 +85,7 @@ vxToolRendered vfToolRenderText(const vxToolTextLayout& layout) {
 
 void vfToolWriteTruth(const std::string& path, const std::string& imagePath,
                       const vxToolRendered& rendered) {
-    std::ofstream file(path);
+    std::ostringstream file;
     vxJsonWriter json(file);
     json.beginObject();
     json.key("image");
@@ -118,7 +119,7 @@ void vfToolWriteTruth(const std::string& path, const std::string& imagePath,
     }
     json.endArray();
     json.endObject();
-    if (!file.flush()) throw vxToolError(path + ": cannot write the truth file");
+    vfToolWriteOutput(path, file.str());
 }
 
 void vfToolRenderSheet(const std::string& chars, double size, const vxTestScene& look,
@@ -159,10 +160,10 @@ void vfToolRenderSheet(const std::string& chars, double size, const vxTestScene&
     namespace fs = std::filesystem;
     const fs::path folder = fs::absolute(manifestPath).parent_path();
     const std::string relative = fs::absolute(imagePath).lexically_relative(folder).string();
-    std::ofstream file(manifestPath);
+    std::ostringstream file;
     file << "# KEY NAME IMAGE X Y W H: one character per line, its cell on the sheet\n";
     for (long i = 0; i < count; ++i)
         file << static_cast<long>(chars[i]) << ' ' << chars[i] << ' ' << relative << ' '
              << cells[i].x() << ' ' << cells[i].y() << ' ' << w << ' ' << h << '\n';
-    if (!file.flush()) throw vxToolError(manifestPath + ": cannot write the manifest");
+    vfToolWriteOutput(manifestPath, file.str());
 }

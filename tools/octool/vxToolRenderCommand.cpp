@@ -3,6 +3,7 @@
 #include "vxImageFile.h"
 #include "vxToolArgs.h"
 #include "vxToolCommands.h"
+#include "vxToolOutput.h"
 #include "vxToolRender.h"
 
 #include <iostream>
@@ -86,6 +87,9 @@ int vfToolRenderCommand(int argc, char** argv, int first) {
     const std::string out = args.value("out");
     const vxTestScene scene = look(args);
     const double size = args.number("size", 32.0);
+    vfToolCheckOutput(out);
+    for (const char* other : {"truth", "manifest"})
+        if (args.has(other)) vfToolCheckOutput(args.value(other));
 
     if (args.has("sheet")) {
         if (args.has("text")) throw vxToolError("render: give either --text or --sheet");

@@ -3,6 +3,7 @@
 #include "vxToolArgs.h"
 #include "vxToolCommands.h"
 #include "vxToolManifest.h"
+#include "vxToolOutput.h"
 #include "vxToolText.h"
 
 #include <chrono>
@@ -74,6 +75,7 @@ int vfToolTeachCommand(int argc, char** argv, int first) {
     const double threshold = args.number("threshold", 0.5);
     if (threshold < 0 || threshold > 1)
         throw vxToolError("--threshold: the confusion threshold must be between 0 and 1");
+    vfToolCheckOutput(out); // before the teaching, which can take minutes
     const vxOCAlphabet alphabet =
         vfToolTeach(args.positionals()[0], threshold, !args.has("no-compile"), std::cout);
     const std::size_t bytes = vfToolStoreAlphabet(alphabet, out);

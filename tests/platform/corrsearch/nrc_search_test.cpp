@@ -105,7 +105,9 @@ TEST(NrcSearch, FindsSubPixelOffsetWithEitherAlgorithm) {
     const vxNrcSearchModel model = trained(render(vxPelRect(60, 50, 40, 40), f));
     EXPECT_EQ(model.numLevels(), 3);
     EXPECT_EQ(model.origin(), vxVector<2>(-60, -50));
-    for (auto [ox, oy] : {std::pair{0.3, 0.7}, {-0.45, 0.25}, {12.85, -7.1}}) {
+    for (const auto& offset : {std::pair{0.3, 0.7}, {-0.45, 0.25}, {12.85, -7.1}}) {
+        // Named copies: clang 14 cannot capture structured bindings in a lambda.
+        const double ox = offset.first, oy = offset.second;
         Image image = render(vxPelRect(0, 0, 200, 160),
                              [&](double x, double y) { return f(x - ox, y - oy); });
         for (Defs::Algorithm a : {Defs::eCoarseToFine, Defs::eExhaustive}) {

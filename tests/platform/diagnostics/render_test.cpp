@@ -149,7 +149,10 @@ TEST(Render, FilledShapesTakePixelsWithCentresInside) {
         {vxGraphicPolygon(triangle, vxColor::cyan, 1, true), triangle},
         {vxGraphicAffineRect(diamond, vxColor::cyan, 1, true), diamondPoly},
     };
-    for (const auto& [graphic, polygon] : cases) {
+    for (const auto& shape : cases) {
+        // Named references: clang 14 cannot capture structured bindings in a lambda.
+        const vxGraphic& graphic = shape.first;
+        const vxPolygon& polygon = shape.second;
         const Pixels expected = box(0, 0, 7, 5, [&](long x, long y) {
             return polygon.contains(vxVector<2>(x + 0.5, y + 0.5));
         });

@@ -146,10 +146,11 @@ OctoolSandbox::~OctoolSandbox() {
     fs::remove_all(dir_, ignored);
 }
 
-OctoolRun OctoolSandbox::run(const std::vector<std::string>& args) const {
+OctoolRun OctoolSandbox::run(const std::vector<std::string>& args, const std::string& setup) const {
     std::string command = "cd ";
     command += quoted(dir_.string());
     command += " && ";
+    command += setup;
     command += quoted(OCTOOL_PATH);
     for (const std::string& a : args) {
         command += ' ';
@@ -174,6 +175,13 @@ std::string OctoolSandbox::read(const std::string& name) const {
     text << in.rdbuf();
     return text.str();
 }
+
+Json::Json() = default;
+Json::Json(const Json&) = default;
+Json::Json(Json&&) noexcept = default;
+Json& Json::operator=(const Json&) = default;
+Json& Json::operator=(Json&&) noexcept = default;
+Json::~Json() = default;
 
 const Json& Json::operator[](const std::string& key) const {
     const auto& m = members();

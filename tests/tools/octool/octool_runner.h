@@ -28,8 +28,9 @@ public:
 
     const std::filesystem::path& dir() const { return dir_; }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    // Runs octool with the arguments (each passed as one word) in the folder.
-    OctoolRun run(const std::vector<std::string>& args) const;
+    // Runs octool with the arguments (each passed as one word) in the folder; `setup`
+    // is shell text run first in the same shell (e.g. "ulimit -f 1;").
+    OctoolRun run(const std::vector<std::string>& args, const std::string& setup = "") const;
     void write(const std::string& name, const std::string& bytes) const;
     std::string read(const std::string& name) const;
 
@@ -39,6 +40,15 @@ private:
 
 // A parsed JSON value; enough for the tool's output and the truth files.
 struct Json {
+    // Declared here and defaulted in the source: defined inline, they would need the
+    // map of Json complete while Json itself is not (clang with libstdc++ refuses it).
+    Json();
+    Json(const Json&);
+    Json(Json&&) noexcept;
+    Json& operator=(const Json&);
+    Json& operator=(Json&&) noexcept;
+    ~Json();
+
     std::variant<std::nullptr_t, bool, double, std::string, std::vector<Json>,
                  std::map<std::string, Json>>
         value;
