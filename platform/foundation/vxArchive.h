@@ -112,8 +112,12 @@ public:
 
     // Archives one persistent object in place (all its levels).
     void serializeObject(vxPersistent& obj);
+    // Whether a loaded object may fill a pointer slot (see serializePointer).
+    using Accepts = bool (*)(const vxPersistent*);
     // Stores or loads a persistent pointer through the object table (see vxPersistent).
-    void serializePointer(vxPersistent*& p);
+    // When loading with `accepts`, an object it refuses throws BadData; a new object of
+    // the wrong class is refused before it is read and freed.
+    void serializePointer(vxPersistent*& p, Accepts accepts = nullptr);
 
 private:
     friend class vxPersistent;
@@ -178,27 +182,24 @@ template <class T> vxArchive& operator||(vxArchive& ar, std::vector<T>& v) {
 }
 template <> vxArchive& operator||(vxArchive& ar, std::vector<bool>& v);
 
+// Whether a loaded object is a T (for vxArchive::serializePointer).
+template <class T> bool vf_ArchiveAcceptsAs(const vxPersistent* p) {
+    return dynamic_cast<const T*>(p) != nullptr;
+}
+
 // Counted handles: the object is stored once however many handles share it and
-// comes back shared. Loading an object of the wrong class throws BadData.
+// comes back shared. Loading an object of the wrong class throws BadData (and frees it).
 template <class T> vxArchive& operator||(vxArchive& ar, vxPtrHandle<T>& h) {
     vxPersistent* p = ar.isStoring() ? static_cast<vxPersistent*>(h.get()) : nullptr;
-    ar.serializePointer(p);
-    if (ar.isLoading()) {
-        T* t = dynamic_cast<T*>(p);
-        if (p && !t) throw vxArchive::BadData(L"Archive holds an object of an unexpected class");
-        h = vxPtrHandle<T>(t);
-    }
+    ar.serializePointer(p, &vf_ArchiveAcceptsAs<T>);
+    if (ar.isLoading()) h = vxPtrHandle<T>(dynamic_cast<T*>(p));
     return ar;
 }
 template <class T> vxArchive& operator||(vxArchive& ar, vxPtrHandle_const<T>& h) {
     vxPersistent* p = ar.isStoring()
                           ? const_cast<vxPersistent*>(static_cast<const vxPersistent*>(h.get()))
                           : nullptr;
-    ar.serializePointer(p);
-    if (ar.isLoading()) {
-        T* t = dynamic_cast<T*>(p);
-        if (p && !t) throw vxArchive::BadData(L"Archive holds an object of an unexpected class");
-        h = vxPtrHandle_const<T>(t);
-    }
+    ar.serializePointer(p, &vf_ArchiveAcceptsAs<T>);
+    if (ar.isLoading()) h = vxPtrHandle_const<T>(dynamic_cast<T*>(p));
     return ar;
 }

@@ -1,6 +1,8 @@
 // Archive round trips, shared objects, versions and corrupted input.
 #include "archive_test_util.h"
 
+#include <memory>
+
 namespace {
 
 // A shared persistent test object with one version-1 level.
@@ -21,6 +23,17 @@ public:
     static vxPersistent* make() { return new Node; }
 };
 const vx_Instantiator sNodeExemplar(typeid(Node), &Node::make);
+
+// A registered class that is neither shared nor a Node; counts its live objects.
+class Plain : public vxPersistent {
+public:
+    static inline int live = 0;
+    Plain() { ++live; }
+    ~Plain() override { --live; }
+    void dispatchSerialize(vxArchive& ar) override { ar.transferVersion(0, 0, "Plain"); }
+    static vxPersistent* make() { return new Plain; }
+};
+const vx_Instantiator sPlainExemplar(typeid(Plain), &Plain::make);
 
 std::vector<unsigned char> storeChain(vxPtrHandle<Node> head) {
     vxArchive ar;
@@ -173,4 +186,34 @@ TEST(Archive, TruncatedAndCorruptedInputThrows) {
         } catch (const vxArchive::Error&) {
         }
     });
+}
+
+TEST(Archive, AnObjectOfTheWrongClassIsRefusedAndFreed) {
+    // A Node handle whose slot holds a new Plain: refused and freed.
+    unsigned char newObject = 1, seen = 2, version = 0;
+    std::string name = typeid(Plain).name();
+    vxArchive fresh;
+    fresh || newObject || name || version;
+    {
+        vxArchive in(fresh.bytes());
+        vxPtrHandle<Node> h;
+        EXPECT_THROW(in || h, vxArchive::BadData);
+        EXPECT_TRUE(h.isNull());
+    }
+    EXPECT_EQ(Plain::live, 0);
+
+    // A Plain loaded through a plain pointer, then named again by a Node handle: refused,
+    // and it stays with the owner it has.
+    uint64_t first = 0;
+    vxArchive again;
+    again || newObject || name || version || seen || first;
+    vxArchive in(again.bytes());
+    vxPersistent* raw = nullptr;
+    in.serializePointer(raw);
+    std::unique_ptr<vxPersistent> owned(raw);
+    vxPtrHandle<Node> h;
+    EXPECT_THROW(in || h, vxArchive::BadData);
+    EXPECT_EQ(Plain::live, 1);
+    owned.reset();
+    EXPECT_EQ(Plain::live, 0);
 }
