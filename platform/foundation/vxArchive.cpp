@@ -91,6 +91,11 @@ void vxArchive::endOperation_() {
 void vxArchive::serializeObject(vxPersistent& obj) {
     beginOperation_();
     try {
+        if (depth_ > kMaxNesting) {
+            const std::wstring limit = std::to_wstring(kMaxNesting);
+            if (loading_) throw BadData(L"Archive holds objects nested deeper than " + limit);
+            throw Error(L"Objects nested deeper than " + limit + L" cannot be archived");
+        }
         obj.dispatchSerialize(*this);
     } catch (...) {
         endOperation_();

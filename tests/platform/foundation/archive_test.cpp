@@ -61,6 +61,20 @@ void loadChain(vxArchive& in) {
     unlink(back);
 }
 
+// A chain of `levels` new Nodes, written field by field so that it may nest deeper
+// than storing allows.
+std::vector<unsigned char> handWrittenChain(int levels) {
+    vxArchive out;
+    unsigned char newObject = 1, version = 1, null = 0;
+    std::string name = typeid(Node).name();
+    long value = 0;
+    std::wstring label;
+    for (int k = 0; k < levels; ++k)
+        out || newObject || name || version || value || label;
+    out || null;
+    return out.bytes();
+}
+
 } // namespace
 
 TEST(Archive, PrimitivesRoundTrip) {
@@ -216,4 +230,36 @@ TEST(Archive, AnObjectOfTheWrongClassIsRefusedAndFreed) {
     EXPECT_EQ(Plain::live, 1);
     owned.reset();
     EXPECT_EQ(Plain::live, 0);
+}
+
+TEST(Archive, NestingBeyondTheLimitIsRefusedBothWays) {
+    constexpr int limit = vxArchive::kMaxNesting;
+    {
+        vxArchive in(handWrittenChain(limit));
+        vxPtrHandle<Node> back;
+        in || back;
+        EXPECT_EQ(in.remaining(), 0u);
+        unlink(back);
+    }
+    vxArchive deeper(handWrittenChain(limit + 1));
+    vxPtrHandle<Node> back;
+    EXPECT_THROW(deeper || back, vxArchive::BadData);
+    EXPECT_TRUE(back.isNull());
+
+    // Storing refuses what loading would refuse, with the storing kind of error.
+    vxPtrHandle<Node> head(new Node);
+    for (int k = 0; k < limit; ++k) {
+        vxPtrHandle<Node> node(new Node);
+        node->next = head;
+        head = node;
+    }
+    vxArchive out;
+    try {
+        out || head;
+        ADD_FAILURE() << "stored " << limit + 1 << " levels";
+    } catch (const vxArchive::BadData&) {
+        ADD_FAILURE() << "storing threw BadData";
+    } catch (const vxArchive::Error&) {
+    }
+    unlink(head);
 }
