@@ -168,12 +168,15 @@ void vxArchive::serializePointer(vxPersistent*& p, Accepts accepts) {
     }
     const size_t index = loaded_.size();
     loaded_.push_back(entry);
+    unfinished_.insert(entry.object);
     try {
         serializeObject(*entry.object);
     } catch (...) {
+        unfinished_.erase(entry.object);
         if (!entry.shared) loaded_[index].object = nullptr;
         throw;
     }
+    unfinished_.erase(entry.object);
     made.release();
     p = entry.object;
 }

@@ -20,6 +20,7 @@
 #include <string>
 #include <type_traits>
 #include <typeindex>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -129,6 +130,10 @@ public:
     // When loading with `accepts`, an object it refuses throws BadData; a new object of
     // the wrong class is refused before it is read and freed.
     void serializePointer(vxPersistent*& p, Accepts accepts = nullptr);
+    // True while `p`, an object this archive created, is still being loaded: it is one
+    // of the objects whose loading encloses the current read. A pointer to it closes a
+    // cycle once the loads return.
+    bool isStillLoading(const vxPersistent* p) const { return unfinished_.count(p) != 0; }
 
 private:
     friend class vxPersistent;
@@ -148,6 +153,7 @@ private:
     std::set<std::pair<const void*, std::type_index>> visited_levels_;
     std::map<const void*, uint64_t> stored_ids_;
     std::vector<Loaded> loaded_;
+    std::unordered_set<const vxPersistent*> unfinished_;
 };
 
 // Primitives.
