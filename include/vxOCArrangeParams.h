@@ -96,7 +96,8 @@ public:
     // score, maxLines, the line type, the direction flag, the straight direction, the
     // clockwise flag, maxUnmatchedChars, the orientation mode and reference, the
     // expected orientation, the six costs, the uncertainty flag, maxCandidates,
-    // timeout. Loaded values are not re-validated; a failed load changes nothing.
+    // timeout. A loaded value that its setter would refuse throws vxArchive::BadData
+    // (enumerations are checked by their own operators); a failed load changes nothing.
     friend vxArchive& operator||(vxArchive& ar, vxOCArrangeParams& params);
 
 private:

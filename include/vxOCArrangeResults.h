@@ -36,8 +36,9 @@ public:
 
     // Archive: version byte (1), isFound, isSearchTruncated, the arrangement through
     // the object table (null allowed), the transform, the statuses, the scores.
-    // Version 0 (read only) ends with two doubles that are skipped. A failed load
-    // changes nothing.
+    // Version 0 (read only) ends with two doubles that are skipped. Statuses and
+    // scores of different lengths throw vxArchive::BadData. A failed load changes
+    // nothing.
     friend vxArchive& operator||(vxArchive& ar, vxOCArrangeResults& results);
 
 private:

@@ -15,9 +15,11 @@
 // interpolation. An unbound srcMask gives an unbound dstMask when nothing is padded,
 // and a mask that cares about src's pixels (255) and about nothing else when padding
 // was needed. The mask is taken to lie on src's pixels (its client-from-image
-// transform is ignored). Throws vxAssertionFailure when dst or dstMask is bound on
-// entry or a bound srcMask's window differs from src's; whatever
-// vfAffineTransformImage throws.
+// transform is ignored). The padding reaches at most 4 pixels beyond src's window;
+// samples further out are clamped onto its edge. Throws vxAssertionFailure when dst or
+// dstMask is bound on entry or a bound srcMask's window differs from src's; whatever
+// vfAffineTransformImage throws (vxPel::BadArgument for samples beyond its range, as a
+// nearly singular transform gives).
 void vfAffineTransformWithClipping(const vxPelBuffer_const<unsigned char>& src,
                                    const vxPelBuffer_const<unsigned char>& srcMask,
                                    const vxAffineSamplingParams& params,

@@ -73,7 +73,8 @@ public:
     friend bool vfRealEq(const vxOCModel& a, const vxOCModel& b, double tolerance);
 
     // Archive: version byte (1), the persistent base, key, image, mask, charType,
-    // name, description, imageArea. Version 0 (read only) has no description.
+    // name, description, imageArea. Version 0 (read only) has no description. A loaded
+    // model that breaks an invariant throws vxArchive::BadData and changes nothing.
     void dispatchSerialize(vxArchive& ar) override;
     static vxPersistent* make();
 

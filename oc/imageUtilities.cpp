@@ -35,9 +35,33 @@ void copyOverlap(const vxPelBuffer_const<unsigned char>& src,
     vfPelCopy(from, to);
 }
 
-// Sample counts travel as 16-bit signed values; clamp rather than wrap around.
+// Sample counts travel as 16-bit signed values; clamp rather than wrap around (in
+// double, since a nearly singular transform asks for counts beyond any integer).
 long sampleCount(double v) {
-    return std::clamp(std::lround(v), 0L, 32767L);
+    if (!(v > 0.0)) return 0;
+    return v >= 32767.0 ? 32767L : std::lround(v);
+}
+
+// The sampled box grown by 4 pixels, clipped to 4 pixels around the window: padding
+// further out changes nothing, since a sample beyond it is clamped onto the padding's
+// edge, which is median and don't-care as well. Clipped in double, because a nearly
+// singular transform stretches the box beyond any integer.
+vxPelRect paddingRect(const vxRect& box, const vxPelRect& window) {
+    const double left = double(window.x()) - 4.0, top = double(window.y()) - 4.0;
+    const double right = double(window.x()) + double(window.width()) + 4.0;
+    const double bottom = double(window.y()) + double(window.height()) + 4.0;
+    const double bx = std::floor(box.x() - 4.0), by = std::floor(box.y() - 4.0);
+    const double x0 = std::clamp(bx, left, right - 1.0);
+    const double y0 = std::clamp(by, top, bottom - 1.0);
+    const double x1 = std::clamp(bx + std::ceil(box.width() + 8.0), x0 + 1.0, right);
+    const double y1 = std::clamp(by + std::ceil(box.height() + 8.0), y0 + 1.0, bottom);
+    // Only a window near the ends of long (or a NaN box) is left to refuse.
+    constexpr double kLimit = 0x1p62;
+    for (double v : {x0, y0, x1, y1})
+        if (!(std::fabs(v) < kLimit))
+            throw vxPel::BadArgument(L"Affine sampling positions lie too far from the image");
+    return vxPelRect(static_cast<long>(x0), static_cast<long>(y0), static_cast<long>(x1 - x0),
+                     static_cast<long>(y1 - y0));
 }
 
 } // namespace
@@ -63,10 +87,7 @@ void vfAffineTransformWithClipping(const vxPelBuffer_const<unsigned char>& src,
         // Pad so that every sample (with its interpolation footprint) reads defined
         // pixels: the median grey, marked don't-care in the mask.
         const vxRect box = params.affineRectangle().map(src.imageFromClientXform()).encloseRect();
-        const vxPelRect padRect(static_cast<long>(std::floor(box.x() - 4.0)),
-                                static_cast<long>(std::floor(box.y() - 4.0)),
-                                static_cast<long>(std::ceil(box.width() + 8.0)),
-                                static_cast<long>(std::ceil(box.height() + 8.0)));
+        const vxPelRect padRect = paddingRect(box, src.window());
         vxPelBuffer_const<unsigned char> padded, paddedMask;
         vf_PadImageWithMedian(src, mask, padRect, padded, paddedMask);
         vxAffineSamplingParams maskParams(params);

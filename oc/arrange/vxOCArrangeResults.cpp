@@ -30,6 +30,11 @@ vxArchive& operator||(vxArchive& ar, vxOCArrangeResults& results) {
         double skipped = 0.0;
         ar || skipped || skipped;
     }
-    if (ar.isLoading()) results = std::move(loaded);
+    if (ar.isLoading()) {
+        if (loaded.statusFlags_.size() != loaded.scores_.size())
+            throw vxArchive::BadData(
+                L"Archive holds results whose statuses and scores differ in number");
+        results = std::move(loaded);
+    }
     return ar;
 }

@@ -33,11 +33,14 @@ std::vector<vxPtrHandle_const<vxOCModel>> constHandles(const std::vector<Handle>
     return out;
 }
 
+// Sorted, so that a loaded alphabet of many characters is checked in n log n.
 bool hasDuplicateKeys(const std::vector<vxPtrHandle_const<vxOCModel>>& models) {
-    for (size_t i = 0; i < models.size(); ++i)
-        for (size_t j = i + 1; j < models.size(); ++j)
-            if (models[i]->key() == models[j]->key()) return true;
-    return false;
+    std::vector<long> keys;
+    keys.reserve(models.size());
+    for (const auto& m : models)
+        keys.push_back(m->key());
+    std::sort(keys.begin(), keys.end());
+    return std::adjacent_find(keys.begin(), keys.end()) != keys.end();
 }
 
 } // namespace
@@ -270,10 +273,11 @@ void vxOCAlphabet::serialize_(vxArchive& ar, unsigned char version) {
     ar || compiled;
     const long n = loaded.numChars();
     if (version == 0) {
-        // The old layout kept no confusion data: compute it afresh.
+        // The old layout kept no confusion data, so its flag cannot be honoured. The
+        // alphabet comes back not compiled: compiling here would run the whole search on
+        // untrusted models inside the load (callers compile when they need to).
         loaded.compiled_ = false;
         loaded.confusion_ = squareMatrix(n);
-        if (compiled) loaded.compile(nullptr, 0);
     } else {
         loaded.compiled_ = compiled;
         ar || *loaded.confusion_ || loaded.offsets_;

@@ -102,11 +102,11 @@ vxRect vxOCModel::encloseRect(const vxXform<2>& first, const vxXform<2>& second,
         throw vxOCDefs::BadParams(L"Rotation uncertainty must be >= 0");
     if (scaleUncertainty < 0) throw vxOCDefs::BadParams(L"Scale uncertainty must be >= 0");
 
-    const vxPelRect& a = imageArea_;
-    vxPolygon corners({vxVector<2>(a.x(), a.y()), vxVector<2>(a.x() + a.width(), a.y()),
-                       vxVector<2>(a.x() + a.width(), a.y() + a.height()),
-                       vxVector<2>(a.x(), a.y() + a.height())},
-                      0);
+    // In double: a blank's area is bound by no window, so x + width may overflow long.
+    const double x0 = double(imageArea_.x()), y0 = double(imageArea_.y());
+    const double x1 = x0 + double(imageArea_.width()), y1 = y0 + double(imageArea_.height());
+    vxPolygon corners(
+        {vxVector<2>(x0, y0), vxVector<2>(x1, y0), vxVector<2>(x1, y1), vxVector<2>(x0, y1)}, 0);
     const vxPolygon mapped = corners.map(second.inverse() * image_.clientFromImageXform());
     const double viewAngleUncertainty = 0.0;
     return vfEncloseRect(mapped, first * second, third, translationUncertainty,
@@ -170,5 +170,12 @@ void vxOCModel::serialize_(vxArchive& ar, unsigned char version) {
     else if (ar.isLoading())
         target.description_.clear();
     vf_PersistenceHelper<vxPelRect>::serialize(ar, target.imageArea_);
-    if (ar.isLoading()) *this = loaded;
+    if (!ar.isLoading()) return;
+    // The stream is not trusted: what the constructor would refuse is corrupt.
+    try {
+        loaded.model_(loaded.image_, loaded.mask_);
+    } catch (const vxOCDefs::Errors& e) {
+        throw vxArchive::BadData(L"Archive holds an inconsistent character model: " + e.message());
+    }
+    *this = loaded;
 }

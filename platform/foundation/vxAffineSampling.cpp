@@ -284,15 +284,19 @@ vxPelBuffer<unsigned char> vfAffineTransformImage(const vxPelBuffer_const<unsign
     const vxPelRect root = src.rootWindow();
     const Walk walk = makeWalk(src.imageFromClientXform() * clientFromSample, root);
 
+    // Checked before the output is allocated: far-flung samples usually come with a
+    // huge sample count.
+    if (w > 0 && h > 0) {
+        if (root.isNull()) throw vxPel::BadArgument(L"Affine sampling of an image without pixels");
+        const Span xs = spanOf(walk.start.x(), walk.stepX.x(), walk.stepY.x(), w, h);
+        const Span ys = spanOf(walk.start.y(), walk.stepX.y(), walk.stepY.y(), w, h);
+        if (!(std::fabs(xs.lo) < kMaxPosition && std::fabs(xs.hi) < kMaxPosition &&
+              std::fabs(ys.lo) < kMaxPosition && std::fabs(ys.hi) < kMaxPosition))
+            throw vxPel::BadArgument(L"Affine sampling positions lie too far from the image");
+    }
     vxPelBuffer<unsigned char> out(vxPelRect(0, 0, w, h));
     out.clientFromImageXform(clientFromSample);
     if (w == 0 || h == 0) return out;
-    if (root.isNull()) throw vxPel::BadArgument(L"Affine sampling of an image without pixels");
-    const Span xs = spanOf(walk.start.x(), walk.stepX.x(), walk.stepY.x(), w, h);
-    const Span ys = spanOf(walk.start.y(), walk.stepX.y(), walk.stepY.y(), w, h);
-    if (!(std::fabs(xs.lo) < kMaxPosition && std::fabs(xs.hi) < kMaxPosition &&
-          std::fabs(ys.lo) < kMaxPosition && std::fabs(ys.hi) < kMaxPosition))
-        throw vxPel::BadArgument(L"Affine sampling positions lie too far from the image");
 
     const Source s{src.pointToPel(root.x(), root.y()), src.rowUpdate(), root.width(),
                    root.height()};

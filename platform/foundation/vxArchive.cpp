@@ -12,6 +12,7 @@ constexpr unsigned char kNullPointer = 0;
 constexpr unsigned char kNewObject = 1;
 constexpr unsigned char kSeenObject = 2;
 constexpr unsigned long kMaxClassNameLength = 1024;
+const wchar_t* const kUnexpectedClass = L"Archive holds an object of an unexpected class";
 
 std::wstring widen(const char* s) {
     std::wstring w;
@@ -90,6 +91,11 @@ void vxArchive::endOperation_() {
 void vxArchive::serializeObject(vxPersistent& obj) {
     beginOperation_();
     try {
+        if (depth_ > kMaxNesting) {
+            const std::wstring limit = std::to_wstring(kMaxNesting);
+            if (loading_) throw BadData(L"Archive holds objects nested deeper than " + limit);
+            throw Error(L"Objects nested deeper than " + limit + L" cannot be archived");
+        }
         obj.dispatchSerialize(*this);
     } catch (...) {
         endOperation_();
@@ -98,7 +104,7 @@ void vxArchive::serializeObject(vxPersistent& obj) {
     endOperation_();
 }
 
-void vxArchive::serializePointer(vxPersistent*& p) {
+void vxArchive::serializePointer(vxPersistent*& p, Accepts accepts) {
     if (!loading_) {
         unsigned char tag = kNullPointer;
         if (!p) {
@@ -131,8 +137,10 @@ void vxArchive::serializePointer(vxPersistent*& p) {
         uint64_t id = 0;
         *this || id;
         if (id >= loaded_.size()) throw BadData(L"Archive refers to an object it does not hold");
-        p = loaded_[id].object;
-        if (!p) throw BadData(L"Archive refers to an object that failed to load");
+        vxPersistent* seen = loaded_[id].object;
+        if (!seen) throw BadData(L"Archive refers to an object that failed to load");
+        if (accepts && !accepts(seen)) throw BadData(kUnexpectedClass);
+        p = seen;
         return;
     }
     if (tag != kNewObject) throw BadData(L"Archive holds an invalid object tag");
@@ -145,6 +153,8 @@ void vxArchive::serializePointer(vxPersistent*& p) {
     std::unique_ptr<vxPersistent> made(vf_MakeRegistered(name.c_str()));
     if (!made)
         throw UnknownClass(L"Archive holds an object of unknown class " + widen(name.c_str()));
+    // Refused before it is read or entered in the table, so `made` frees it.
+    if (accepts && !accepts(made.get())) throw BadData(kUnexpectedClass);
 
     // Entered in the table before loading so that the object may refer to itself.
     // A shared object is owned by the archive's reference from here on; any other
@@ -158,12 +168,15 @@ void vxArchive::serializePointer(vxPersistent*& p) {
     }
     const size_t index = loaded_.size();
     loaded_.push_back(entry);
+    unfinished_.insert(entry.object);
     try {
         serializeObject(*entry.object);
     } catch (...) {
+        unfinished_.erase(entry.object);
         if (!entry.shared) loaded_[index].object = nullptr;
         throw;
     }
+    unfinished_.erase(entry.object);
     made.release();
     p = entry.object;
 }

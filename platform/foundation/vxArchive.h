@@ -4,6 +4,8 @@
 // strings as an 8-byte count and 4-byte code units. Loading reads from an in-memory
 // copy of the stream and checks every read and every count against what is left,
 // so a truncated or corrupted archive throws instead of reading out of bounds.
+// Objects nest at most kMaxNesting deep in one archive operation, so that neither
+// storing nor loading can recurse deep enough to exhaust the stack.
 #pragma once
 
 #include "vxException.h"
@@ -18,6 +20,7 @@
 #include <string>
 #include <type_traits>
 #include <typeindex>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -49,6 +52,15 @@ public:
     public:
         using vx_ExceptionImpl::vx_ExceptionImpl;
     };
+
+    // How deep persistent objects may nest in one archive operation: the outermost
+    // object is level 1, and an object archived (in place or through a pointer) while
+    // another is being archived is one level deeper. Loading deeper nesting throws
+    // BadData, storing it throws Error. The module's own objects nest less than ten
+    // deep; the rest is room for chains of shared transforms. A level takes about
+    // 1.4 KB of stack with the sanitizers (much less without), so a load at the limit
+    // fits in 400 KB.
+    static constexpr int kMaxNesting = 256;
 
     // A storing archive writing into memory.
     vxArchive();
@@ -112,8 +124,16 @@ public:
 
     // Archives one persistent object in place (all its levels).
     void serializeObject(vxPersistent& obj);
+    // Whether a loaded object may fill a pointer slot (see serializePointer).
+    using Accepts = bool (*)(const vxPersistent*);
     // Stores or loads a persistent pointer through the object table (see vxPersistent).
-    void serializePointer(vxPersistent*& p);
+    // When loading with `accepts`, an object it refuses throws BadData; a new object of
+    // the wrong class is refused before it is read and freed.
+    void serializePointer(vxPersistent*& p, Accepts accepts = nullptr);
+    // True while `p`, an object this archive created, is still being loaded: it is one
+    // of the objects whose loading encloses the current read. A pointer to it closes a
+    // cycle once the loads return.
+    bool isStillLoading(const vxPersistent* p) const { return unfinished_.count(p) != 0; }
 
 private:
     friend class vxPersistent;
@@ -133,6 +153,7 @@ private:
     std::set<std::pair<const void*, std::type_index>> visited_levels_;
     std::map<const void*, uint64_t> stored_ids_;
     std::vector<Loaded> loaded_;
+    std::unordered_set<const vxPersistent*> unfinished_;
 };
 
 // Primitives.
@@ -178,27 +199,24 @@ template <class T> vxArchive& operator||(vxArchive& ar, std::vector<T>& v) {
 }
 template <> vxArchive& operator||(vxArchive& ar, std::vector<bool>& v);
 
+// Whether a loaded object is a T (for vxArchive::serializePointer).
+template <class T> bool vf_ArchiveAcceptsAs(const vxPersistent* p) {
+    return dynamic_cast<const T*>(p) != nullptr;
+}
+
 // Counted handles: the object is stored once however many handles share it and
-// comes back shared. Loading an object of the wrong class throws BadData.
+// comes back shared. Loading an object of the wrong class throws BadData (and frees it).
 template <class T> vxArchive& operator||(vxArchive& ar, vxPtrHandle<T>& h) {
     vxPersistent* p = ar.isStoring() ? static_cast<vxPersistent*>(h.get()) : nullptr;
-    ar.serializePointer(p);
-    if (ar.isLoading()) {
-        T* t = dynamic_cast<T*>(p);
-        if (p && !t) throw vxArchive::BadData(L"Archive holds an object of an unexpected class");
-        h = vxPtrHandle<T>(t);
-    }
+    ar.serializePointer(p, &vf_ArchiveAcceptsAs<T>);
+    if (ar.isLoading()) h = vxPtrHandle<T>(dynamic_cast<T*>(p));
     return ar;
 }
 template <class T> vxArchive& operator||(vxArchive& ar, vxPtrHandle_const<T>& h) {
     vxPersistent* p = ar.isStoring()
                           ? const_cast<vxPersistent*>(static_cast<const vxPersistent*>(h.get()))
                           : nullptr;
-    ar.serializePointer(p);
-    if (ar.isLoading()) {
-        T* t = dynamic_cast<T*>(p);
-        if (p && !t) throw vxArchive::BadData(L"Archive holds an object of an unexpected class");
-        h = vxPtrHandle_const<T>(t);
-    }
+    ar.serializePointer(p, &vf_ArchiveAcceptsAs<T>);
+    if (ar.isLoading()) h = vxPtrHandle_const<T>(dynamic_cast<T*>(p));
     return ar;
 }

@@ -203,12 +203,22 @@ private:
 };
 
 // outer applied after inner. Built by vfComposeXforms when one side is not linear.
+// When both parts are linear the composite keeps their product, so that mapping,
+// linearising and inverting take constant time however deep the parts nest or how
+// often they share sub-transforms; otherwise those calls walk the parts. Comparison
+// visits each pair of sub-transforms once, and destruction does not recurse, so long
+// chains built in code are safe too. Loading refuses a composite that contains itself.
 class vx2XformComposite : public vx2XformBase {
 public:
     // The identity (two null handles count as identities).
     vx2XformComposite() = default;
     vx2XformComposite(vxPtrHandle_const<vx2XformBase> outer, vxPtrHandle_const<vx2XformBase> inner)
-        : outer_(std::move(outer)), inner_(std::move(inner)) {}
+        : outer_(std::move(outer)), inner_(std::move(inner)) {
+        settle_();
+    }
+    vx2XformComposite(const vx2XformComposite&) = default;
+    vx2XformComposite& operator=(const vx2XformComposite&) = default;
+    ~vx2XformComposite() override;
 
     const vxPtrHandle_const<vx2XformBase>& outer() const { return outer_; }
     const vxPtrHandle_const<vx2XformBase>& inner() const { return inner_; }
@@ -225,10 +235,14 @@ public:
     static vxPersistent* make() { return new vx2XformComposite; }
 
 private:
-    // True when `target` can be reached from this object through composite links.
-    bool reaches_(const vx2XformBase* target) const;
+    // Recomputes linear_ and product_ from the parts.
+    void settle_();
+    template <class SameLeaf> bool sameParts_(const vx2XformBase& other, SameLeaf sameLeaf) const;
+
     vxPtrHandle_const<vx2XformBase> outer_;
     vxPtrHandle_const<vx2XformBase> inner_;
+    bool linear_ = true;
+    vxXform<2> product_; // outer * inner when linear_
 };
 
 // A new shared linear transform holding x.

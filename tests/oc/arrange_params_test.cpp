@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -154,6 +155,40 @@ TEST(ArrangeParams, EveryFieldTakesPartInEqualityAndArchiveWithItsLayout) {
     EXPECT_EQ(target, vxOCArrangeParams());
 }
 
+TEST(ArrangeParams, LoadingAcceptsExactlyWhatTheSettersAccept) {
+    // Byte offsets of the fields in the archive (see the layout above), and values
+    // that the field's setter refuses, or accepts although they are extreme.
+    const std::vector<unsigned char> bytes = store(allChanged());
+    auto with = [&](size_t at, auto value) {
+        vxArchive v;
+        v || value;
+        std::vector<unsigned char> b = bytes;
+        std::copy(v.bytes().begin(), v.bytes().end(), b.begin() + at);
+        return b;
+    };
+    const struct {
+        std::vector<unsigned char> bytes;
+        const char* what;
+    } refused[] = {
+        {with(1, 0.0), "scale range from 0"},  {with(1, notANumber), "scale range from NaN"},
+        {with(17, 1.5), "min match score"},    {with(25, 0), "max lines"},
+        {with(47, -1), "max unmatched chars"}, {with(83, notANumber), "unmatched char cost"},
+        {with(115, -1.0), "scale cost"},       {with(124, -1), "max candidates"},
+        {with(128, -1.0), "timeout"},
+    };
+    for (const auto& r : refused) {
+        vxOCArrangeParams target = allChanged();
+        vxArchive in(r.bytes);
+        EXPECT_THROW(in || target, vxArchive::BadData) << r.what;
+        EXPECT_EQ(target, allChanged()) << r.what;
+    }
+
+    // A denormal start is above 0, so the setter takes it, and so does loading.
+    vxOCArrangeParams tiny = allChanged();
+    tiny.scaleRange(vxRange(1e-309, 2.0));
+    EXPECT_EQ(loaded(with(1, 1e-309)), tiny);
+}
+
 namespace {
 
 vxPtrHandle_const<vxOCLineArrangement> arrangement(const wchar_t* name) {
@@ -226,6 +261,14 @@ TEST(ArrangeResults, ArchiveVersionsAndDamagedStreams) {
     v2[0] = 2;
     vxArchive v2In(v2);
     EXPECT_THROW(v2In || loaded, vxArchive::UnknownVersion);
+
+    // One status more than scores is refused.
+    vxOCArrangeResults uneven = filledResults();
+    Access::statusFlags(uneven).push_back(Defs::eUnknown);
+    vxArchive unevenOut;
+    unevenOut || uneven;
+    vxArchive unevenIn(unevenOut.bytes());
+    EXPECT_THROW(unevenIn || loaded, vxArchive::BadData);
 
     // A bad status value, and every truncation, leave the target as it was.
     std::vector<unsigned char> badStatus = out.bytes();

@@ -216,6 +216,35 @@ TEST(CompileImages, ClippedSamplingPadsWithMedianAndDontCare) {
                  vxAssertionFailure);
 }
 
+TEST(CompileImages, ClippedSamplingFarBeyondTheImageAndThroughANearlySingularTransform) {
+    vxPelBuffer<unsigned char> img(vxPelRect(0, 0, 8, 8));
+    for (long y = 0; y < 8; ++y)
+        for (long x = 0; x < 8; ++x)
+            *img.pointToPel(x, y) = static_cast<unsigned char>(x < 5 ? 10 : 250); // median 10
+    // Samples on pixel centres from 100 pixels left of the image to 100 right of it:
+    // all those outside read the median and don't care, however far out they lie.
+    const vxAffineSamplingParams wide(vxAffineRectangle(vxVector<2>(-100, 0), 208.0, 8.0), 208, 8);
+    vxPelBuffer<unsigned char> out, outMask;
+    vfAffineTransformWithClipping(img, vxPelBuffer_const<unsigned char>(), wide, out, outMask);
+    for (long x = 0; x < 208; ++x) {
+        const long column = x - 100;
+        const bool inside = column >= 0 && column < 8;
+        ASSERT_EQ(*out.pointToPel(x, 4), inside ? *img.pointToPel(column, 4) : 10) << x;
+        ASSERT_EQ(*outMask.pointToPel(x, 4), inside ? 255 : 0) << x;
+    }
+
+    // Squeezed to 1e-77 along x, the client rectangle lies beyond any integer in image
+    // coordinates: a clear error, not an overflowing conversion.
+    vxPelBuffer_const<unsigned char> squeezed(img);
+    squeezed.clientFromImageXform(vxXform<2>(vxMatrix<2>(1e-77, 0, 0, 1), vxVector<2>()));
+    const vxAffineSamplingParams small(vxAffineRectangle(vxVector<2>(2, 2), 4.0, 4.0), 4, 4);
+    vxPelBuffer<unsigned char> none, noneMask;
+    EXPECT_THROW(vfAffineTransformWithClipping(squeezed, vxPelBuffer_const<unsigned char>(), small,
+                                               none, noneMask),
+                 vxPel::BadArgument);
+    EXPECT_FALSE(none.isBound());
+}
+
 TEST(CompileImages, SelfCorrelationSeparatesStrokesFromFlatAndNoise) {
     vxPelBuffer<unsigned char> flat(vxPelRect(0, 0, 20, 20));
     vfPelSet(flat, 77);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 using Buffer = vxPelBuffer_const<unsigned char>;
@@ -102,6 +104,53 @@ TEST(Model, EncloseRect) {
     EXPECT_DOUBLE_EQ(r.y(), 51);
     EXPECT_DOUBLE_EQ(r.width(), 14);
     EXPECT_DOUBLE_EQ(r.height(), 16);
+
+    // A blank's area is bound by no window: its far corner may lie beyond long.
+    vxOCModel far;
+    far.imageArea(vxPelRect(LONG_MAX - 10, LONG_MAX - 10, 1000000, 1000000));
+    const vxRect edge = far.encloseRect({}, {}, {}, 0, vxRadian(0), 0);
+    EXPECT_GT(edge.x(), 9e18);
+    EXPECT_NEAR(edge.width(), 1e6, 4096); // doubles are 2048 apart out there
+}
+
+TEST(Model, LoadingRefusesWhatTheConstructorsRefuseAndChangesNothing) {
+    const Buffer image = makeImage(), none;
+    vxPelBuffer<unsigned char> shiftedMask = makeImage(1, 0);
+    const vxPelRect inside(2, 3, 10, 12);
+    const struct Case {
+        Buffer image, mask;
+        vxOCModel::CharType type;
+        vxPelRect area;
+        bool loads;
+    } cases[] = {
+        {image, none, vxOCModel::eNormal, inside, true},
+        {none, image, vxOCModel::eBlank, inside, true},
+        {none, none, vxOCModel::eNormal, inside, false},
+        {image, none, vxOCModel::eBlank, inside, false},
+        {image, shiftedMask, vxOCModel::eNormal, inside, false},
+        {image, none, vxOCModel::eNormal, vxPelRect(15, 3, 10, 12), false},
+        {none, image, vxOCModel::eBlank, vxPelRect(-1, 0, 5, 5), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        vxArchive out;
+        unsigned char version = 1;
+        long key = 3;
+        Buffer img = c.image, mask = c.mask;
+        vxOCModel::CharType type = c.type;
+        std::wstring name = L"n", description = L"d";
+        vxPelRect area = c.area;
+        out || version || key || img || mask || type || name || description || area;
+        vxOCModel target = normalModel();
+        vxArchive in(out.bytes());
+        if (c.loads) {
+            in || target;
+            EXPECT_EQ(target.key(), 3);
+        } else {
+            EXPECT_THROW(in || target, vxArchive::BadData);
+            EXPECT_EQ(target, normalModel());
+        }
+    }
 }
 
 TEST(Model, ArchiveRoundTripVersionsAndCorruption) {

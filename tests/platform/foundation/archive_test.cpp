@@ -1,6 +1,8 @@
 // Archive round trips, shared objects, versions and corrupted input.
 #include "archive_test_util.h"
 
+#include <memory>
+
 namespace {
 
 // A shared persistent test object with one version-1 level.
@@ -21,6 +23,17 @@ public:
     static vxPersistent* make() { return new Node; }
 };
 const vx_Instantiator sNodeExemplar(typeid(Node), &Node::make);
+
+// A registered class that is neither shared nor a Node; counts its live objects.
+class Plain : public vxPersistent {
+public:
+    static inline int live = 0;
+    Plain() { ++live; }
+    ~Plain() override { --live; }
+    void dispatchSerialize(vxArchive& ar) override { ar.transferVersion(0, 0, "Plain"); }
+    static vxPersistent* make() { return new Plain; }
+};
+const vx_Instantiator sPlainExemplar(typeid(Plain), &Plain::make);
 
 std::vector<unsigned char> storeChain(vxPtrHandle<Node> head) {
     vxArchive ar;
@@ -46,6 +59,20 @@ void loadChain(vxArchive& in) {
         throw;
     }
     unlink(back);
+}
+
+// A chain of `levels` new Nodes, written field by field so that it may nest deeper
+// than storing allows.
+std::vector<unsigned char> handWrittenChain(int levels) {
+    vxArchive out;
+    unsigned char newObject = 1, version = 1, null = 0;
+    std::string name = typeid(Node).name();
+    long value = 0;
+    std::wstring label;
+    for (int k = 0; k < levels; ++k)
+        out || newObject || name || version || value || label;
+    out || null;
+    return out.bytes();
 }
 
 } // namespace
@@ -173,4 +200,66 @@ TEST(Archive, TruncatedAndCorruptedInputThrows) {
         } catch (const vxArchive::Error&) {
         }
     });
+}
+
+TEST(Archive, AnObjectOfTheWrongClassIsRefusedAndFreed) {
+    // A Node handle whose slot holds a new Plain: refused and freed.
+    unsigned char newObject = 1, seen = 2, version = 0;
+    std::string name = typeid(Plain).name();
+    vxArchive fresh;
+    fresh || newObject || name || version;
+    {
+        vxArchive in(fresh.bytes());
+        vxPtrHandle<Node> h;
+        EXPECT_THROW(in || h, vxArchive::BadData);
+        EXPECT_TRUE(h.isNull());
+    }
+    EXPECT_EQ(Plain::live, 0);
+
+    // A Plain loaded through a plain pointer, then named again by a Node handle: refused,
+    // and it stays with the owner it has.
+    uint64_t first = 0;
+    vxArchive again;
+    again || newObject || name || version || seen || first;
+    vxArchive in(again.bytes());
+    vxPersistent* raw = nullptr;
+    in.serializePointer(raw);
+    std::unique_ptr<vxPersistent> owned(raw);
+    vxPtrHandle<Node> h;
+    EXPECT_THROW(in || h, vxArchive::BadData);
+    EXPECT_EQ(Plain::live, 1);
+    owned.reset();
+    EXPECT_EQ(Plain::live, 0);
+}
+
+TEST(Archive, NestingBeyondTheLimitIsRefusedBothWays) {
+    constexpr int limit = vxArchive::kMaxNesting;
+    {
+        vxArchive in(handWrittenChain(limit));
+        vxPtrHandle<Node> back;
+        in || back;
+        EXPECT_EQ(in.remaining(), 0u);
+        unlink(back);
+    }
+    vxArchive deeper(handWrittenChain(limit + 1));
+    vxPtrHandle<Node> back;
+    EXPECT_THROW(deeper || back, vxArchive::BadData);
+    EXPECT_TRUE(back.isNull());
+
+    // Storing refuses what loading would refuse, with the storing kind of error.
+    vxPtrHandle<Node> head(new Node);
+    for (int k = 0; k < limit; ++k) {
+        vxPtrHandle<Node> node(new Node);
+        node->next = head;
+        head = node;
+    }
+    vxArchive out;
+    try {
+        out || head;
+        ADD_FAILURE() << "stored " << limit + 1 << " levels";
+    } catch (const vxArchive::BadData&) {
+        ADD_FAILURE() << "storing threw BadData";
+    } catch (const vxArchive::Error&) {
+    }
+    unlink(head);
 }

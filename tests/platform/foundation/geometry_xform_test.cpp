@@ -42,6 +42,43 @@ private:
     double k_;
 };
 
+// A linear transform that counts how often its parts are consulted, so that the tests
+// can tell a walk that visits shared parts once from one that re-walks them.
+class CountingShift : public vx2XformLinear {
+public:
+    explicit CountingShift(const vxVector<2>& d) : vx2XformLinear(vxMatrix<2>(), d) {}
+    static inline long calls = 0;
+    vxVector<2> mapPoint(const vxVector<2>& p) const override {
+        ++calls;
+        return vx2XformLinear::mapPoint(p);
+    }
+    vx2XformLinear linearXform(const vxVector<2>& at) const override {
+        ++calls;
+        return vx2XformLinear::linearXform(at);
+    }
+    bool isEqual(const vx2XformBase& other) const override {
+        ++calls;
+        return vx2XformLinear::isEqual(other);
+    }
+};
+
+// Composite k + 1 applies composite k twice: `levels` objects that map 2^levels times.
+vxPtrHandle_const<vx2XformBase> doublingDag(const vxPtrHandle_const<vx2XformBase>& leaf,
+                                            int levels) {
+    vxPtrHandle_const<vx2XformBase> c = leaf;
+    for (int k = 0; k < levels; ++k)
+        c = vxPtrHandle_const<vx2XformBase>(new vx2XformComposite(c, c));
+    return c;
+}
+
+// outer(k + 1) = composite(outer(k), leaf): a chain `levels` deep.
+vxPtrHandle_const<vx2XformBase> chain(const vxPtrHandle_const<vx2XformBase>& leaf, int levels) {
+    vxPtrHandle_const<vx2XformBase> c = leaf;
+    for (int k = 0; k < levels; ++k)
+        c = vxPtrHandle_const<vx2XformBase>(new vx2XformComposite(c, leaf));
+    return c;
+}
+
 vxXform<2> someXform() {
     return vxXform<2>(vxMatrix<2>(1.5, -0.25, 0.5, 2.0), vxVector<2>(3, -4));
 }
@@ -203,4 +240,38 @@ TEST(GeometrySharedXform, ComposingHandles) {
     const vx2XformComposite linearParts(ha, hb);
     EXPECT_TRUE(linearParts.isLinear());
     EXPECT_TRUE(vfRealEq(linearParts.inverse()->mapPoint(linearParts.mapPoint(p)), p, 1e-13));
+}
+
+TEST(GeometrySharedXform, SharedAndDeepCompositesAreWalkedOnce) {
+    // 16 levels of shared parts stand for 2^16 shifts; each call must consult the
+    // shared parts a bounded number of times, not once per path.
+    const vxPtrHandle_const<vx2XformBase> leaf(new CountingShift(vxVector<2>(0.5, 0.25)));
+    const auto dag = doublingDag(leaf, 16);
+    const auto twin = doublingDag(leaf, 16);
+    CountingShift::calls = 0;
+    const double paths = std::ldexp(1.0, 16);
+    EXPECT_TRUE(dag->isLinear());
+    EXPECT_EQ(dag->mapPoint(vxVector<2>(1, 2)), vxVector<2>(1 + 0.5 * paths, 2 + 0.25 * paths));
+    EXPECT_EQ(dag->linearXform(vxVector<2>()).xform().trans(),
+              vxVector<2>(0.5 * paths, 0.25 * paths));
+    EXPECT_EQ(dag->inverse()->mapPoint(vxVector<2>(0.5 * paths, 0.25 * paths)), vxVector<2>());
+    EXPECT_TRUE(*dag == *twin);
+    EXPECT_TRUE(vfRealEq(*dag, *twin, 0.0));
+    EXPECT_FALSE(*dag == *doublingDag(leaf, 15));
+    EXPECT_LE(CountingShift::calls, 10);
+
+    // A chain far deeper than the stack could recurse through, built in code: it maps,
+    // compares and is destroyed without recursing once per link.
+    const auto shift = vfMakeXform(vxXform<2>(vxMatrix<2>(), vxVector<2>(1, 0)));
+    auto deep = chain(shift, 50000);
+    EXPECT_EQ(deep->mapPoint(vxVector<2>()), vxVector<2>(50001, 0));
+    EXPECT_TRUE(*deep == *chain(shift, 50000));
+    EXPECT_FALSE(*deep == *chain(shift, 49999));
+    // With a non-linear part it is not linear, and shares what it holds.
+    const vxPtrHandle_const<vx2XformBase> bend(new Bend(0.0));
+    const auto bent = chain(bend, 3);
+    EXPECT_FALSE(bent->isLinear());
+    EXPECT_EQ(bent->mapPoint(vxVector<2>(1, 1)), vxVector<2>(1, 1));
+    deep.reset();
+    EXPECT_EQ(shift->refCount(), 1);
 }
