@@ -126,9 +126,9 @@ public:
 
     // Version byte (1), the persistent base, name, threshold, characters (through the
     // object table, so a shared model is stored once), compiled flag, matrix, offsets.
-    // Version 0 (read only) ends after the characters with a compiled flag; it holds no
-    // confusion data, so such an alphabet loads not compiled whatever the flag says.
-    // Loading never compiles.
+    // Version 0 (read only) ends after the characters with a compiled flag; such an
+    // alphabet is compiled on load when the flag is set (a time limit or abort then
+    // passes through and leaves the target as it was).
     void dispatchSerialize(vxArchive& ar) override;
     static vxPersistent* make();
 

@@ -96,8 +96,9 @@ public:
     // score, maxLines, the line type, the direction flag, the straight direction, the
     // clockwise flag, maxUnmatchedChars, the orientation mode and reference, the
     // expected orientation, the six costs, the uncertainty flag, maxCandidates,
-    // timeout. A loaded value that its setter would refuse throws vxArchive::BadData
-    // (enumerations are checked by their own operators); a failed load changes nothing.
+    // timeout. Loaded values are not re-validated (enumerations are checked by their
+    // own operators); a failed load changes nothing. Arranging with values a setter
+    // would refuse ends in a clear exception or a result, never in a crash.
     friend vxArchive& operator||(vxArchive& ar, vxOCArrangeParams& params);
 
 private:

@@ -145,28 +145,6 @@ vxArchive& operator||(vxArchive& ar, vxOCArrangeParams& params) {
         p.unmatchedCharCost_ || p.normalTransCost_ || p.tangentialTransCost_ ||
         p.orientationCost_ || p.scaleCost_ || p.compPoseUncertainties_ || p.maxCandidates_ ||
         p.timeout_;
-    if (ar.isLoading()) {
-        // Loading accepts exactly what the setters accept, so every consumer of the
-        // parameters may rely on their checks.
-        try {
-            vxOCArrangeParams checked;
-            checked.scaleRange(p.scaleRange_);
-            checked.minMatchScore(p.minMatchScore_);
-            checked.maxLines(p.maxLines_);
-            checked.maxUnmatchedChars(p.maxUnmatchedChars_);
-            checked.lineBreakCost(p.lineBreakCost_);
-            checked.unmatchedCharCost(p.unmatchedCharCost_);
-            checked.normalTransCost(p.normalTransCost_);
-            checked.tangentialTransCost(p.tangentialTransCost_);
-            checked.orientationCost(p.orientationCost_);
-            checked.scaleCost(p.scaleCost_);
-            checked.maxCandidates(p.maxCandidates_);
-            checked.timeout(p.timeout_);
-        } catch (const vxOCArrangeDefs::BadParams& e) {
-            throw vxArchive::BadData(L"Archive holds arrange parameters the setters refuse: " +
-                                     e.message());
-        }
-        params = loaded;
-    }
+    if (ar.isLoading()) params = loaded;
     return ar;
 }

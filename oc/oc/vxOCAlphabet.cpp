@@ -273,11 +273,11 @@ void vxOCAlphabet::serialize_(vxArchive& ar, unsigned char version) {
     ar || compiled;
     const long n = loaded.numChars();
     if (version == 0) {
-        // The old layout kept no confusion data, so its flag cannot be honoured. The
-        // alphabet comes back not compiled: compiling here would run the whole search on
-        // untrusted models inside the load (callers compile when they need to).
+        // The old layout kept no confusion data: compute it afresh, on the working copy,
+        // whose models have passed the constructor's checks.
         loaded.compiled_ = false;
         loaded.confusion_ = squareMatrix(n);
+        if (compiled) loaded.compile(nullptr, 0);
     } else {
         loaded.compiled_ = compiled;
         ar || *loaded.confusion_ || loaded.offsets_;
