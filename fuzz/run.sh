@@ -3,7 +3,8 @@
 # core; FUZZ_JOBS changes that), starting from the committed seeds (fuzz/corpus/NAME,
 # read only) and keeping new inputs in BUILD/corpus/NAME. Every target runs; the script
 # exits non-zero when any reported a finding (its input is saved as
-# BUILD/findings/NAME-*, its log as BUILD/findings/NAME.log).
+# BUILD/findings/NAME-*, its log as BUILD/findings/NAME.log). The mutations follow a
+# fixed seed (FUZZ_SEED, default 1), so a run repeats what a shorter one tried.
 #   fuzz/run.sh BUILD [SECONDS] [NAME ...]
 set -euo pipefail
 build=$1
@@ -25,7 +26,7 @@ fuzz_one() {
   mkdir -p "$build/corpus/$name"
   # -timeout: one input running longer is a finding (e.g. exponential loading).
   "$build/fuzz/oc_fuzz_$name" "$build/corpus/$name" "$here/corpus/$name" \
-    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
+    -max_total_time="$seconds" -seed="${FUZZ_SEED:-1}" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
     -artifact_prefix="$build/findings/$name-" -print_final_stats=1 \
     >"$build/findings/$name.log" 2>&1
 }

@@ -3,6 +3,7 @@
 #include "vxOCAlphabet.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 const vx_Instantiator vxOCAlphabet::sExemplar(typeid(vxOCAlphabet), &vxOCAlphabet::make);
@@ -288,6 +289,10 @@ void vxOCAlphabet::serialize_(vxArchive& ar, unsigned char version) {
                               loaded.offsets_.size() == static_cast<size_t>(n);
             for (const auto& row : loaded.offsets_)
                 consistent = consistent && row.size() == static_cast<size_t>(n);
+            // Confusion scores lie in [0, 1]; NaN would not even equal itself.
+            for (long r = 0; consistent && r < loaded.confusion_->rows(); ++r)
+                for (long c = 0; c < loaded.confusion_->cols(); ++c)
+                    consistent = consistent && std::isfinite(loaded.confusion_->element(r, c));
             if (!consistent)
                 throw vxArchive::BadData(
                     L"Archive holds confusion data that does not match the characters");

@@ -1,13 +1,23 @@
 // Transform archive operators and the shared transform classes.
 #include "vxXform.h"
 
+#include <cmath>
 #include <functional>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 vxArchive& operator||(vxArchive& ar, vxXform<2>& x) {
-    return ar || x.m_ || x.t_;
+    if (ar.isStoring()) return ar || x.m_ || x.t_;
+    // A transform that is not finite means nothing, and NaN would not even equal
+    // itself: a stream holding one is corrupt.
+    vxXform<2> loaded;
+    ar || loaded.m_ || loaded.t_;
+    for (double v : {loaded.m_(0, 0), loaded.m_(0, 1), loaded.m_(1, 0), loaded.m_(1, 1),
+                     loaded.t_.x(), loaded.t_.y()})
+        if (!std::isfinite(v)) throw vxArchive::BadData(L"Archive holds a transform that is not finite");
+    x = loaded;
+    return ar;
 }
 
 vxArchive& operator||(vxArchive& ar, vx2Rigid& r) {
