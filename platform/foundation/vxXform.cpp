@@ -21,7 +21,14 @@ vxArchive& operator||(vxArchive& ar, vxXform<2>& x) {
 }
 
 vxArchive& operator||(vxArchive& ar, vx2Rigid& r) {
-    return ar || r.t_ || r.a_;
+    if (ar.isStoring()) return ar || r.t_ || r.a_;
+    vx2Rigid loaded;
+    ar || loaded.t_ || loaded.a_;
+    if (!std::isfinite(loaded.t_.x()) || !std::isfinite(loaded.t_.y()) ||
+        !std::isfinite(loaded.a_.plain()))
+        throw vxArchive::BadData(L"Archive holds a transform that is not finite");
+    r = loaded;
+    return ar;
 }
 
 // ---------------------------------------------------------------------------
