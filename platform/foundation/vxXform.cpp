@@ -3,19 +3,27 @@
 
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
+namespace {
+// A transform that is not finite means nothing, and NaN would not even equal itself:
+// a stream holding one is corrupt.
+void requireFinite(std::initializer_list<double> values) {
+    for (double v : values)
+        if (!std::isfinite(v))
+            throw vxArchive::BadData(L"Archive holds a transform that is not finite");
+}
+} // namespace
+
 vxArchive& operator||(vxArchive& ar, vxXform<2>& x) {
     if (ar.isStoring()) return ar || x.m_ || x.t_;
-    // A transform that is not finite means nothing, and NaN would not even equal
-    // itself: a stream holding one is corrupt.
     vxXform<2> loaded;
     ar || loaded.m_ || loaded.t_;
-    for (double v : {loaded.m_(0, 0), loaded.m_(0, 1), loaded.m_(1, 0), loaded.m_(1, 1),
-                     loaded.t_.x(), loaded.t_.y()})
-        if (!std::isfinite(v)) throw vxArchive::BadData(L"Archive holds a transform that is not finite");
+    requireFinite({loaded.m_(0, 0), loaded.m_(0, 1), loaded.m_(1, 0), loaded.m_(1, 1),
+                   loaded.t_.x(), loaded.t_.y()});
     x = loaded;
     return ar;
 }
@@ -24,9 +32,7 @@ vxArchive& operator||(vxArchive& ar, vx2Rigid& r) {
     if (ar.isStoring()) return ar || r.t_ || r.a_;
     vx2Rigid loaded;
     ar || loaded.t_ || loaded.a_;
-    if (!std::isfinite(loaded.t_.x()) || !std::isfinite(loaded.t_.y()) ||
-        !std::isfinite(loaded.a_.plain()))
-        throw vxArchive::BadData(L"Archive holds a transform that is not finite");
+    requireFinite({loaded.t_.x(), loaded.t_.y(), loaded.a_.plain()});
     r = loaded;
     return ar;
 }

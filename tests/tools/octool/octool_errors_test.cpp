@@ -18,12 +18,7 @@ class OctoolErrors : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         box_ = new OctoolSandbox;
-        ASSERT_EQ(box_->run({"render", "--out", "sheet.pgm", "--sheet", "012", "--manifest",
-                             "manifest.txt", "--size", "24"})
-                      .exitCode,
-                  0);
-        ASSERT_EQ(box_->run({"teach", "--out", "a.oca", "--no-compile", "manifest.txt"}).exitCode,
-                  0);
+        ASSERT_TRUE(box_->teachSmallSheet("a.oca", false));
         const std::string alphabet = box_->read("a.oca");
         const std::string image = box_->read("sheet.pgm");
         box_->write("cut.oca", alphabet.substr(0, alphabet.size() / 2));

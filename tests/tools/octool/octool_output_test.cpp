@@ -26,13 +26,8 @@ class OctoolOutputs : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         box_ = new OctoolSandbox;
-        ASSERT_EQ(box_->run({"render", "--out", "sheet.pgm", "--sheet", "012", "--manifest",
-                             "manifest.txt", "--size", "24"})
-                      .exitCode,
-                  0);
-        ASSERT_EQ(
-            box_->run({"teach", "--out", "plain.oca", "--no-compile", "manifest.txt"}).exitCode, 0);
-        ASSERT_EQ(box_->run({"teach", "--out", "a.oca", "manifest.txt"}).exitCode, 0);
+        ASSERT_TRUE(box_->teachSmallSheet("plain.oca", false));
+        ASSERT_TRUE(box_->teachSmallSheet("a.oca", true));
         fs::create_directory(box_->dir() / "sub");
     }
     static void TearDownTestSuite() {

@@ -193,3 +193,14 @@ const Json& Json::operator[](const std::string& key) const {
 Json parseJson(const std::string& text) {
     return Parser(text).document();
 }
+
+bool OctoolSandbox::teachSmallSheet(const std::string& alphabet, bool compile) const {
+    if (run({"render", "--out", "sheet.pgm", "--sheet", "012", "--manifest", "manifest.txt",
+             "--size", "24"})
+            .exitCode != 0)
+        return false;
+    std::vector<std::string> teach = {"teach", "--out", alphabet};
+    if (!compile) teach.push_back("--no-compile");
+    teach.push_back("manifest.txt");
+    return run(teach).exitCode == 0;
+}

@@ -34,6 +34,11 @@ public:
     void write(const std::string& name, const std::string& bytes) const;
     std::string read(const std::string& name) const;
 
+    // Renders a sample sheet of 0, 1 and 2 (cap height 24) with its manifest
+    // ("sheet.pgm", "manifest.txt") and teaches it into `alphabet`, compiled or not;
+    // whether both commands succeeded.
+    bool teachSmallSheet(const std::string& alphabet, bool compile) const;
+
 private:
     std::filesystem::path dir_;
 };
