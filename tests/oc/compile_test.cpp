@@ -187,11 +187,17 @@ TEST(Compile, StopRequestsLeaveTheAlphabetAsItWasAndDiagnosticsRecordWhenAsked) 
 
 // ---- Image helpers ----
 
-TEST(CompileImages, ClippedSamplingPadsWithMedianAndDontCare) {
+// 8 x 8 pixels: columns 0 to 4 at 10, the rest at 250 (median 10).
+static vxPelBuffer<unsigned char> darkLeftImage() {
     vxPelBuffer<unsigned char> img(vxPelRect(0, 0, 8, 8));
     for (long y = 0; y < 8; ++y)
         for (long x = 0; x < 8; ++x)
-            *img.pointToPel(x, y) = static_cast<unsigned char>(x < 5 ? 10 : 250); // median 10
+            *img.pointToPel(x, y) = static_cast<unsigned char>(x < 5 ? 10 : 250);
+    return img;
+}
+
+TEST(CompileImages, ClippedSamplingPadsWithMedianAndDontCare) {
+    const vxPelBuffer<unsigned char> img = darkLeftImage();
     // Twelve samples across from x = -2 to 10: the outer ones lie outside the image.
     const vxAffineSamplingParams params(vxAffineRectangle(vxVector<2>(-2, 0), 12.0, 8.0), 12, 8);
     vxPelBuffer<unsigned char> out, outMask;
@@ -217,10 +223,7 @@ TEST(CompileImages, ClippedSamplingPadsWithMedianAndDontCare) {
 }
 
 TEST(CompileImages, ClippedSamplingFarBeyondTheImageAndThroughANearlySingularTransform) {
-    vxPelBuffer<unsigned char> img(vxPelRect(0, 0, 8, 8));
-    for (long y = 0; y < 8; ++y)
-        for (long x = 0; x < 8; ++x)
-            *img.pointToPel(x, y) = static_cast<unsigned char>(x < 5 ? 10 : 250); // median 10
+    const vxPelBuffer<unsigned char> img = darkLeftImage();
     // Samples on pixel centres from 100 pixels left of the image to 100 right of it:
     // all those outside read the median and don't care, however far out they lie.
     const vxAffineSamplingParams wide(vxAffineRectangle(vxVector<2>(-100, 0), 208.0, 8.0), 208, 8);
