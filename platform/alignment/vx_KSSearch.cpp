@@ -8,6 +8,7 @@
 #include "vx_KSSearch.h"
 #include "vxAttention.h"
 #include "vx_KSDefs.h"
+#include "vx_KSResponseRow.h"
 #include "vx_KSRowKernel.h"
 
 #include <algorithm>
@@ -36,28 +37,17 @@ constexpr std::array<std::uint8_t, kSectors> kAgree = {15, 14, 11, 6, 0, 0, 0,  
 constexpr int kNeighbourNumerator = 2, kNeighbourDenominator = 3;
 
 struct Tables {
-    // For sector b and a byte of a 16-bit orientation set: the best agreement, in full
-    // (own orientations) and as neighbour credit.
-    std::uint8_t lo[kSectors][256];
-    std::uint8_t hi[kSectors][256];
-    std::uint8_t nearLo[kSectors][256];
-    std::uint8_t nearHi[kSectors][256];
+    // For plane sector b and a pixel's sector o: the agreement, in full (the pixel's
+    // own orientation) and as neighbour credit.
+    std::uint8_t full[kSectors][kSectors];
+    std::uint8_t near[kSectors][kSectors];
     Tables() {
-        for (int b = 0; b < kSectors; ++b) {
-            for (int m = 0; m < 256; ++m) {
-                std::uint8_t l = 0, h = 0;
-                for (int o = 0; o < 8; ++o) {
-                    if (m & (1 << o)) {
-                        l = std::max(l, kAgree[(o - b) & 15]);
-                        h = std::max(h, kAgree[(o + 8 - b) & 15]);
-                    }
-                }
-                lo[b][m] = l;
-                hi[b][m] = h;
-                nearLo[b][m] = static_cast<std::uint8_t>(l * kNeighbourNumerator / kNeighbourDenominator);
-                nearHi[b][m] = static_cast<std::uint8_t>(h * kNeighbourNumerator / kNeighbourDenominator);
+        for (int b = 0; b < kSectors; ++b)
+            for (int o = 0; o < kSectors; ++o) {
+                full[b][o] = kAgree[(o - b) & 15];
+                near[b][o] = static_cast<std::uint8_t>(full[b][o] * kNeighbourNumerator /
+                                                       kNeighbourDenominator);
             }
-        }
     }
 };
 
@@ -93,37 +83,20 @@ void pollEveryFewRows(long y, long width) {
     if (y % rows == rows - 1) vxAttention::check();
 }
 
-// own = the sector of each pixel's unit gradient (as a one-bit set, empty where there
-// is none); near = the set of sectors in each pixel's 3x3 neighbourhood.
-void orientationSets(const vx_KSGradient& unit, std::vector<std::uint16_t>& own,
-                     std::vector<std::uint16_t>& row, std::vector<std::uint16_t>& near) {
-    const long w = unit.w, h = unit.h;
-    own.resize(static_cast<std::size_t>(w * h));
-    for (long i = 0; i < w * h; ++i) {
-        const float ux = unit.gx(i), uy = unit.gy(i);
-        own[i] = (ux == 0.0f && uy == 0.0f) ? std::uint16_t(0)
-                                            : static_cast<std::uint16_t>(1u << sectorOf(ux, uy));
-        if ((i & kPollMask) == kPollMask) vxAttention::check();
-    }
-    // The 3x3 union as a horizontal pass (into `row`) then a vertical one.
-    row.resize(static_cast<std::size_t>(w * h));
+// Each pixel's orientation sector (vx_KSNoSector where it has no gradient), in a grid
+// with a border of one vx_KSNoSector byte all round, so that every pixel has nine
+// neighbours to read.
+void orientationSectors(const vx_KSGradient& unit, std::vector<std::uint8_t>& sectors) {
+    const long w = unit.w, h = unit.h, stride = w + 2;
+    sectors.assign(static_cast<std::size_t>(stride * (h + 2)), vx_KSNoSector);
     for (long y = 0; y < h; ++y) {
         pollEveryFewRows(y, w);
-        const std::uint16_t* o = own.data() + y * w;
-        std::uint16_t* r = row.data() + y * w;
-        for (long x = 0; x < w; ++x)
-            r[x] = static_cast<std::uint16_t>(o[x] | (x > 0 ? o[x - 1] : 0) |
-                                              (x + 1 < w ? o[x + 1] : 0));
-    }
-    near.resize(static_cast<std::size_t>(w * h));
-    for (long y = 0; y < h; ++y) {
-        pollEveryFewRows(y, w);
-        std::uint16_t* n = near.data() + y * w;
-        const std::uint16_t* r = row.data() + y * w;
-        const std::uint16_t* up = y > 0 ? r - w : r;
-        const std::uint16_t* down = y + 1 < h ? r + w : r;
-        for (long x = 0; x < w; ++x)
-            n[x] = static_cast<std::uint16_t>(r[x] | up[x] | down[x]);
+        std::uint8_t* row = sectors.data() + (y + 1) * stride + 1;
+        for (long x = 0; x < w; ++x) {
+            const float ux = unit.gx(y * w + x), uy = unit.gy(y * w + x);
+            row[x] = (ux == 0.0f && uy == 0.0f) ? vx_KSNoSector
+                                                : static_cast<std::uint8_t>(sectorOf(ux, uy));
+        }
     }
 }
 
@@ -150,7 +123,8 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
 
     // Response planes, zero outside the image. Don't-care pixels answer just below the
     // threshold, so masked areas neither make candidates nor hide them.
-    orientationSets(unit, work.ownSets, work.rowSets, work.nearSets);
+    orientationSectors(unit, work.sectors);
+    const long stride = w + 2;
     // Every byte is written once: the image's pixels and, around them, the zeros that
     // placements reaching beyond the image read.
     work.response.resize(planeSize * kSectors);
@@ -165,15 +139,9 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
             std::uint8_t* row = plane + (y + pad) * pw + pad;
             std::memset(row - pad, 0, static_cast<std::size_t>(pad));
             std::memset(row + w, 0, static_cast<std::size_t>(pw - pad - w));
-            const std::uint16_t* own = work.ownSets.data() + y * w;
-            const std::uint16_t* m = work.nearSets.data() + y * w;
-            const unsigned char* c = care ? care->data() + y * w : nullptr;
-            for (long x = 0; x < w; ++x) {
-                const std::uint8_t full = std::max(t.lo[b][own[x] & 255], t.hi[b][own[x] >> 8]);
-                const std::uint8_t near =
-                    std::max(t.nearLo[b][m[x] & 255], t.nearHi[b][m[x] >> 8]);
-                row[x] = (c && !c[x]) ? dontCare : std::max(full, near);
-            }
+            vf_KSResponseRow(work.sectors.data() + (y + 1) * stride + 1, stride,
+                             care ? care->data() + y * w : nullptr, w, t.full[b], t.near[b],
+                             dontCare, row);
         }
     }
 
@@ -245,6 +213,17 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
         for (long y = 0; y < h; ++y) {
             pollEveryFewRows(y, w);
             for (long x = 0; x < w; ++x) {
+                // Most of the map stays below the threshold: skip it a block at a time
+                // (the maximum of a block vectorises).
+                if ((x & 31) == 0) {
+                    const long end = std::min(w, x + 32);
+                    std::uint16_t m = 0;
+                    for (long i = y * w + x; i < y * w + end; ++i) m = std::max(m, best[i]);
+                    if (m < threshold) {
+                        x = end - 1;
+                        continue;
+                    }
+                }
                 const std::uint16_t v = best[y * w + x];
                 if (v < threshold) continue;
                 bool isPeak = true;

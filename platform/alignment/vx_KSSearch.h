@@ -34,9 +34,7 @@ struct vx_KSGrid {
 
 // Reusable buffers of the top-level search.
 struct vx_KSSearchWork {
-    std::vector<std::uint16_t> ownSets;  // each pixel's orientation sector, as a bit
-    std::vector<std::uint16_t> nearSets; // the sectors of its 3x3 neighbourhood
-    std::vector<std::uint16_t> rowSets;  // the horizontal pass of nearSets
+    std::vector<std::uint8_t> sectors; // each pixel's orientation sector, bordered
     std::vector<std::uint8_t> response;
     std::vector<std::uint16_t> best;
     std::vector<std::uint32_t> bestIndex;
