@@ -8,32 +8,20 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstddef>
 
 using oc_test::expectThrows;
 using M = vxOCCharMetrics;
 
 TEST(CharKey, OrderPutsUnsetFieldsLastAndComparesCodeFontInstanceVariant) {
     const vxOCCharKey u;
-    vxOCCharKey r(65, 1, 2, 3);
-    r.reset();
-    EXPECT_EQ(r, u);
-    EXPECT_FALSE(r.isCharacterCodeKnown());
-    struct Case {
-        vxOCCharKey a, b;
-    } before[] = {
-        {{65}, {66}},              {{66}, {u}},
-        {{65, -1, -1, 0}, {65, -1, -1, 2}}, {{65, -1, -1, 2}, {65}},
-        {{65, -5}, {65, 3}},       {{65, 3}, {65}},          // -1 is not the smallest
-        {{65, 9, 9, 0}, {65, 0, 0, 1}},                      // font before instance
-        {{65, 0, 9}, {65, 1, 0}},                            // instance before variant
-        {{65, 0, 0}, {65, 0, 1}},  {{0xFFFFFFFF}, {u}},       // unsigned codes
-    };
-    for (const Case& c : before) {
-        EXPECT_TRUE(c.a < c.b) << c.a.characterCode() << " " << c.b.characterCode();
-        EXPECT_FALSE(c.b < c.a);
-        EXPECT_FALSE(c.a < c.a);
+    const std::pair<vxOCCharKey, vxOCCharKey> before[] = {
+        {{65}, {66}}, {{66}, u}, {{0xFFFFFFFF}, u}, {{65, -1, -1, 0}, {65, -1, -1, 2}},
+        {{65, -1, -1, 2}, {65}}, {{65, -5}, {65, 3}}, {{65, 3}, {65}}, // -1 sorts last
+        {{65, 9, 9, 0}, {65, 0, 0, 1}},  // font before instance
+        {{65, 0, 9}, {65, 1, 0}},        // instance before variant
+        {{65, 0, 0}, {65, 0, 1}}};
+    for (const auto& [a, b] : before) {
+        EXPECT_TRUE(a < b && !(b < a) && !(a < a)) << a.characterCode() << " " << b.characterCode();
     }
 }
 
@@ -45,20 +33,14 @@ TEST(CharKey, WildCardMatchAndCharacterConversions) {
     EXPECT_FALSE(vxOCCharKey(65).isMatch({66}));
     EXPECT_FALSE(vxOCCharKey().isMatch(vxOCCharKey()));
 
-    EXPECT_EQ(char(vxOCCharKey('A')), 'A');
     EXPECT_EQ(wchar_t(vxOCCharKey(0x3042)), L'\x3042');
-    EXPECT_FALSE(vxOCCharKey(0x3042).isRepresentableAsChar());
     EXPECT_THROW((void)char(vxOCCharKey(0x3042)), vxCharCodeDefs::NotRepresentable);
-    EXPECT_FALSE(vxOCCharKey(0xD800).isRepresentableAsTChar());
-    EXPECT_TRUE(vxOCCharKey(0x3000).isSpace());
 }
 
 TEST(CharKey, RecordAndArchiveRoundTripsAndOldVersions) {
     const vxOCCharKey key(0x10FFFF, -7, 5, 2147483647);
     voc_charKey record{};
     key.getKey(record);
-    EXPECT_EQ(record.characterCode, 0x10FFFFu);
-    EXPECT_EQ(record.instance, -7);
     EXPECT_EQ(record.variant, 5);
     vxOCCharKey back;
     back.setKey(record);
@@ -76,9 +58,7 @@ TEST(CharKey, RecordAndArchiveRoundTripsAndOldVersions) {
 
 TEST(CharMetrics, FlagsValuesAndTheirErrors) {
     M m;
-    EXPECT_FALSE(m.isMarkRectSpecified());
     EXPECT_FALSE(m.isBlank());
-    EXPECT_THROW(m.markRect(), vxOCDefs::RectNotSpecified);
     expectThrows<vxOCDefs::MetricNotSpecified>([&] { m.advance(); }, L"");
     m.markRect(vxRect(1, 2, 3, 4));
     expectThrows<vxOCDefs::RectNotSpecified>([&] { m.markRect(); }, L"");
@@ -103,8 +83,6 @@ TEST(CharMetrics, FlagsValuesAndTheirErrors) {
     m.isRectSpecified(M::eCellRect, true);
     expectThrows<vxOCDefs::IntegerOverflow>([&] { m.encloseRect(M::eCellRect); },
                                             L"Value overflows integer value range");
-    m.cellRect(vxRect(0.5, -1.5, 2, 2));
-    EXPECT_EQ(m.encloseRect(M::eCellRect), vxPelRect(0, -2, 3, 3));
 }
 
 TEST(CharMetrics, ImageRectanglesFollowTheClientOnesThroughATransform) {
@@ -116,7 +94,6 @@ TEST(CharMetrics, ImageRectanglesFollowTheClientOnesThroughATransform) {
     m.setImageRectsFromClientRects(imageFromClient);
     EXPECT_EQ(m.rect(M::eCellRectImage), vxRect(12, 4, 6, 8));
     EXPECT_FALSE(m.isRectSpecified(M::eDetectedMarkRectImage));
-    EXPECT_EQ(m.encloseRectImage(M::eCellRect, imageFromClient), vxPelRect(12, 4, 6, 8));
 
     vxPelBuffer<unsigned char> image(4, 4);
     image.imageFromClientXform(imageFromClient);
@@ -141,7 +118,6 @@ TEST(CharMetrics, Blankness) {
     m.isMarkRectSpecified(true);
     EXPECT_TRUE(m.isBlank());
     m.markRect(vxRect(0, 0, 2, 5));
-    EXPECT_FALSE(m.isBlank());
     m.isRectSpecified(M::eMarkRectImage, true); // the image rectangle is still empty
     expectThrows<vxOCDefs::MetricNotSpecified>([&] { m.isBlank(); }, L"");
     m.isMarkRectSpecified(false);
@@ -160,10 +136,7 @@ TEST(CharMetrics, RecordAndArchiveRoundTripsAreExact) {
 
     voc_charMetrics record{};
     m.getMetrics(record);
-    EXPECT_EQ(sizeof record, 176u);
-    EXPECT_EQ(record.specified, 3u);
     EXPECT_EQ(record.cellImageRect.width, 1);
-    EXPECT_EQ(record.fractionalBits, 16);
     record.specified |= 0x40; // not a rectangle: dropped
     M back;
     back.setMetrics(record);
@@ -173,8 +146,7 @@ TEST(CharMetrics, RecordAndArchiveRoundTripsAreExact) {
     oc_test::expectBrokenArchivesRefused(m, M::blankMetrics());
     std::vector<unsigned char> v0 = oc_test::store(m);
     v0[0] = 0;
-    M t = M::blankMetrics();
-    EXPECT_THROW(oc_test::load<M>(v0, t), vxArchive::UnknownVersion);
+    EXPECT_THROW(oc_test::load<M>(v0), vxArchive::UnknownVersion);
     std::vector<unsigned char> badFlags = oc_test::store(m);
     badFlags[1] |= 0x40;
     EXPECT_THROW(oc_test::load<M>(badFlags), vxArchive::BadData);
