@@ -181,18 +181,32 @@ void vxArchive::serializePointer(vxPersistent*& p, Accepts accepts) {
     p = entry.object;
 }
 
-vxArchive& operator||(vxArchive& ar, std::wstring& s) {
+namespace {
+// Wide strings and strings of 32-bit code points share one form: an 8-byte count, then
+// 4-byte units; the count is checked against what is left before anything is allocated.
+template <class String> void serializeString32(vxArchive& ar, String& s) {
+    static_assert(sizeof(typename String::value_type) == 4);
     unsigned long n = s.size();
     ar.transferCount(n, 4);
     if (ar.isLoading()) {
-        std::wstring loaded(n, L'\0');
+        String loaded(n, typename String::value_type(0));
         for (auto& c : loaded)
             ar || c;
         s.swap(loaded);
     } else {
-        for (wchar_t c : s)
+        for (auto c : s)
             ar || c;
     }
+}
+} // namespace
+
+vxArchive& operator||(vxArchive& ar, std::wstring& s) {
+    serializeString32(ar, s);
+    return ar;
+}
+
+vxArchive& operator||(vxArchive& ar, std::u32string& s) {
+    serializeString32(ar, s);
     return ar;
 }
 

@@ -1,7 +1,7 @@
 // Binary archive: one call order of operator|| both stores and loads. Encoding is
 // little-endian; integers keep their C++ width class (bool and chars 1 byte, short 2,
 // int 4, long, unsigned long and long long 8), floating point as IEEE bits, wide
-// strings as an 8-byte count and 4-byte code units. Loading reads from an in-memory
+// strings and strings of 32-bit code points as an 8-byte count and 4-byte units. Loading reads from an in-memory
 // copy of the stream and checks every read and every count against what is left,
 // so a truncated or corrupted archive throws instead of reading out of bounds.
 // Objects nest at most kMaxNesting deep in one archive operation, so that neither
@@ -164,6 +164,8 @@ requires std::is_arithmetic_v<T> || std::is_same_v<T, wchar_t> vxArchive& operat
     return ar;
 }
 vxArchive& operator||(vxArchive& ar, std::wstring& s);
+// The same form as a wide string (count, then 4-byte units); code points are not checked.
+vxArchive& operator||(vxArchive& ar, std::u32string& s);
 vxArchive& operator||(vxArchive& ar, std::string& s);
 // A persistent object archived in place.
 vxArchive& operator||(vxArchive& ar, vxPersistent& obj);
