@@ -453,10 +453,10 @@ vxArchive& operator||(vxArchive& ar, vxOCChar& c) {
     vf_PersistenceHelper<vxPelRect>::serialize(ar, t.imageArea_);
     ar || t.metrics_ || t.name32_ || t.description32_ || t.name_ || t.description_;
     if (ar.isLoading()) {
-        // The enumeration holds only its three values; anything else no writer produced.
-        if (!isLegalPolarity(polarity))
-            throw vxArchive::BadData(L"Archive holds an invalid polarity");
-        if (t.threshold_ < 0) throw vxArchive::BadData(L"Archive holds a negative threshold");
+        // Polarity and threshold load as stored, unchecked like every loaded setting;
+        // only a polarity the enumeration cannot hold (its values span 0 to 7) is refused,
+        // since holding it would be undefined behaviour.
+        if (polarity > 7) throw vxArchive::BadData(L"Archive holds an invalid polarity");
         t.polarity_ = static_cast<vxOCDefs::Polarity>(polarity);
         c = std::move(loaded);
     }

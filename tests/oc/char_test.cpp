@@ -221,7 +221,11 @@ TEST(Char, ArchiveRoundTripIsExactAndBrokenArchivesChangeNothing) {
     EXPECT_EQ(oc_test::store(back), oc_test::store(c));
     oc_test::expectBrokenArchivesRefused(c, vxOCChar());
 
+    // The polarity (after the version byte and the key) loads unchecked, unless the
+    // enumeration cannot hold it.
     std::vector<unsigned char> bytes = oc_test::store(c);
-    bytes[18] = 3; // the polarity, after the version byte and the key
+    bytes[18] = 3;
+    EXPECT_EQ(oc_test::load<vxOCChar>(bytes).polarity(), vxOCDefs::Polarity(3));
+    bytes[18] = 8;
     EXPECT_THROW(oc_test::load<vxOCChar>(bytes), vxArchive::BadData);
 }
