@@ -173,7 +173,9 @@ TEST(MarkDetection, RealGlyphsInBothPolarities) {
         long key = 0, x = 0, y = 0, w = 0, h = 0;
         std::string name, file;
         int count = 0;
+        vxPelRect last;
         while (manifest >> key >> name >> file >> x >> y >> w >> h) {
+            last = vxPelRect(x, y, w, h);
             SCOPED_TRACE(std::string(font) + " " + name);
             const vxPelRect cell(x, y, w, h);
             Image window = sheet;
@@ -194,6 +196,13 @@ TEST(MarkDetection, RealGlyphsInBothPolarities) {
             ++count;
         }
         EXPECT_EQ(count, 38);
-
+        // The place of the cell after the last one is blank paper, in both polarities.
+        const vxPelRect blank(last.x() + last.width(), last.y(), last.width(), last.height());
+        ASSERT_TRUE(sheet.window().contains(blank));
+        vxRect found;
+        EXPECT_FALSE(vf_DetectMarkRect_(Image(sheet), blank, Image(), false,
+                                        vxOCDefs::eUnknownPolarity, found));
+        EXPECT_FALSE(vf_DetectMarkRect_(inverted, blank, Image(), false,
+                                        vxOCDefs::eUnknownPolarity, found));
     }
 }
