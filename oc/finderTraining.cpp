@@ -58,6 +58,7 @@ void vx_OCExtractModel::init() {
     occurrences_.clear();
     keys_.clear();
     searchOrder_.clear();
+    diagText_.str(L""); // clear() alone resets only the stream's state flags
     diagText_.clear();
 }
 

@@ -3,10 +3,12 @@
 // assignment, the refinement and the line building in turn.
 #include "vxOCArrange.h"
 
+#include "arrangeDiagnostics.h"
 #include "arrangeSearch.h"
 #include "assignResults.h"
 #include "vxDiagObject.h"
 #include "vxPelOps.h"
+#include "vx_OCDiagnostics.h"
 #include "vx_OCRefinement.h"
 #include "vx_OCSearchCharacters.h"
 
@@ -62,8 +64,8 @@ void vfOCArrange_(const vxPelBuffer_const<unsigned char>& image,
     for (long key : targetKeys)
         if (!alphabet.hasCharacter(key)) throw vxOCDefs::BadKey();
 
-    // Input records would be made here (diag with vxDiagObject::eInput); the arranger
-    // records none yet.
+    if (diag && vxDiagObject::shouldRecord(diagFlags, vxDiagObject::eInput))
+        vf_RecordArrangeInput(image, mask, alphabet, targetKeys, params, diag);
 
     results = vxOCArrangeResults();
     if (targetKeys.empty()) {
@@ -126,7 +128,10 @@ void vfOCArrange_(const vxPelBuffer_const<unsigned char>& image,
                             Access::clientFromArrangementXform(results));
     Access::isFound(results) = true;
 
-    // The "Build arrangement" records (intermediate && evaluated) and the output records
-    // (diag with vxDiagObject::eResults) would be made here; none are recorded yet.
-    static_cast<void>(evaluated);
+    if (intermediate && evaluated)
+        vf_RecordBuildArrangement(image, *shared, targetKeys, positionInfo, poses,
+                                  results.scores(), results.statusFlags(), params, best, cost,
+                                  evaluated, diag);
+    if (diag && vxDiagObject::shouldRecord(diagFlags, vxDiagObject::eResults))
+        vf_RecordArrangeOutput(image, targetKeys, *shared, results, diag, diagFlags);
 }

@@ -10,6 +10,7 @@
 
 #include "vxAttention.h"
 #include "vxDiagObject.h"
+#include "vx_OCDiagnostics.h"
 #include "vxThread.h"
 #include "vx_OCImageUtilities.h"
 #include "vx_SubModelTool.h"
@@ -33,13 +34,6 @@ namespace {
 
 // The fraction of the lowest structure scores that forms a blank row's reference mean.
 constexpr double kBlankReferenceFraction = 0.25;
-
-// Records the alphabet into diag. The full record (general information, matrix and
-// characters) belongs to the alphabet diagnostics; until they are in, the record
-// carries its title only.
-void recordAlphabet(vxDiagObject* diag, const vxOCAlphabet&, const std::wstring& title, bool) {
-    diag->newDiagRecord().recordAnnotation(title);
-}
 
 // Runs one measurement. A tool failure ends only that measurement (it returns false),
 // except a stop request and a broken invariant, which end the compilation. Every time
@@ -191,7 +185,7 @@ void vxOCAlphabet::compileRow_(long row) {
 
 void vxOCAlphabet::compile(vxDiagObject* diag, unsigned long flags) {
     if (diag && vxDiagObject::shouldRecord(flags, vxDiagObject::eInput))
-        recordAlphabet(diag, *this, L"Alphabet Compilation Input", true);
+        vf_AddAlphabet(diag, this, L"Alphabet Compilation Input", true);
 
     if (!compiled_) {
         // Rows are computed aside and taken over only when all are done, so a stop or
@@ -223,5 +217,5 @@ void vxOCAlphabet::compile(vxDiagObject* diag, unsigned long flags) {
     if (diag && vxDiagObject::shouldRecord(flags, vxDiagObject::eIntermediate))
         diag->newDiagRecord().recordAnnotation(L"Alphabet Compilation Details");
     if (diag && vxDiagObject::shouldRecord(flags, vxDiagObject::eResults))
-        recordAlphabet(diag, *this, L"Alphabet Compilation Results", false);
+        vf_AddAlphabet(diag, this, L"Alphabet Compilation Results", false);
 }
