@@ -7,6 +7,7 @@
 #include "../oc/arrange/arrangeSearch.h"
 #include "../oc/arrange/assignResults.h"
 #include "bench_alphabet.h"
+#include "vxDiagObject.h"
 #include "vxOCArrange.h"
 #include "vxTestLayout.h"
 #include "vx_OCRefinement.h"
@@ -90,13 +91,21 @@ StageTimes timeStages(const vxPelBuffer_const<unsigned char>& image, const std::
     return t;
 }
 
-void runArrange(benchmark::State& state, const vxTestImage& scene, const std::string& target) {
+// With diagFlags, every call records into a diagnostics object of its own.
+void runArrange(benchmark::State& state, const vxTestImage& scene, const std::string& target,
+                unsigned long diagFlags = 0) {
     const std::vector<long> keys(target.begin(), target.end());
     const vxOCArrangeParams params;
     const vxOCAlphabet& alphabet = *strokeAlphabet();
     vxOCArrangeResults results;
     for (auto _ : state) {
-        vfOCArrange(scene.image, alphabet, keys, params, results);
+        if (diagFlags) {
+            vxDiagObject diag;
+            vfOCArrange(scene.image, alphabet, keys, params, results, &diag, diagFlags);
+            benchmark::DoNotOptimize(diag);
+        } else {
+            vfOCArrange(scene.image, alphabet, keys, params, results);
+        }
         benchmark::DoNotOptimize(results);
     }
     int matched = 0;
@@ -118,12 +127,18 @@ void runArrange(benchmark::State& state, const vxTestImage& scene, const std::st
     state.counters["refine_ms"] = sum.refinement;
 }
 
-void BM_ArrangeYear(benchmark::State& state) {
+vxTestImage yearScene() {
     std::mt19937 random(2024);
     const double angle = std::uniform_real_distribution<double>(-180.0, 180.0)(random);
-    const vxTestImage scene =
-        render(vfLayoutLine("1986", {320, 240}, vxRadian(vxDegree(angle)), style()));
-    runArrange(state, scene, "1986");
+    return render(vfLayoutLine("1986", {320, 240}, vxRadian(vxDegree(angle)), style()));
+}
+
+void BM_ArrangeYear(benchmark::State& state) { runArrange(state, yearScene(), "1986"); }
+
+// The same recording every diagnostic record (input, intermediate, results).
+void BM_ArrangeYearRecorded(benchmark::State& state) {
+    runArrange(state, yearScene(), "1986",
+               vxDiagObject::eInput | vxDiagObject::eIntermediate | vxDiagObject::eResults);
 }
 
 void BM_ArrangeTwoLines(benchmark::State& state) {
@@ -144,5 +159,6 @@ void BM_ArrangeCircular(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_ArrangeYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ArrangeYearRecorded)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ArrangeTwoLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ArrangeCircular)->Unit(benchmark::kMillisecond);

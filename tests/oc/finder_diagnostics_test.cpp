@@ -2,6 +2,7 @@
 // graphics record per instance with its direction lines, nothing when nothing asks.
 #include "finder_support.h"
 #include "vxDiagObject.h"
+#include "vxPelOps.h"
 #include "vxTestLayout.h"
 
 #include <gtest/gtest.h>
@@ -92,4 +93,32 @@ TEST(FinderDiagnostics, NothingFoundListsEveryTrainedCharacterWithoutGraphics) {
     const std::wstring& t = r.diag.diagRecord(0).textAnnotation(0).text;
     EXPECT_EQ(t, L"\nFinal Results\nCould not find Char Model '4'\n\nCould not find Char Model "
                  L"'S'\n\n\n");
+}
+
+TEST(FinderDiagnostics, RingShowsFourDirectionsAndAReusedModelStartsItsTextAfresh) {
+    const vxPelBuffer<unsigned char> ring = ringImage(16.0, 4.0, 42);
+    const vxPtrHandle_const<vxOCModel> ringModel(
+        new vxOCModel(1, ring, ring.window(), vxOCModel::eNormal, L"ring", L""));
+    vxPelBuffer<unsigned char> scene(160, 120);
+    vfPelSet(scene, 200);
+    vxPelBuffer<unsigned char> place = scene;
+    place.window(vxPelRect(60, 40, 42, 42), false);
+    vfPelCopy(ring, place);
+    vx_OCExtractRunParams run;
+    run.timeout = 5000.0;
+    vx_OCExtractModel m;
+    std::wstring first;
+    for (int pass = 0; pass < 2; ++pass) {
+        vxDiagObject diag;
+        vx_OCExtractStringResult result;
+        m.search(alphabetOf("", 32.0, {ringModel}), {1}, scene, vxPelBuffer_const<unsigned char>(),
+                 vx_OCExtractModelParams(), run, result, &diag, 0x30000);
+        ASSERT_EQ(diag.numRecords(), 2);
+        const vxGraphicList& g = diag.diagRecord(1).graphicsAnnotation(0).graphics;
+        EXPECT_EQ(countLines(g, vxColor::blue), 3); // 90, 180 and 270 degrees
+        EXPECT_EQ(countLines(g, vxColor::green), 1);
+        const std::wstring& text = diag.diagRecord(0).textAnnotation(0).text;
+        if (pass == 0) first = text;
+        EXPECT_EQ(text, first); // the second search's text does not hold the first's
+    }
 }
