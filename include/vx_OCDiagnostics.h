@@ -6,6 +6,8 @@
 #include "vxOCAlphabet.h"
 #include "vxOCArrangeParams.h"
 #include "vxOCArrangeResults.h"
+#include "vxOCChar.h"
+#include "vxOCCharKey.h"
 #include "vxPelBuffer.h"
 
 #include <string>
@@ -50,3 +52,16 @@ void vf_RecordArrangeOutput(const vxPelBuffer_const<unsigned char>& image,
                             const std::vector<long>& targetKeys, const vxOCAlphabet& alphabet,
                             const vxOCArrangeResults& results, vxDiagObject* diag,
                             unsigned long diagFlags);
+
+// A character key as four lines: "Character code : ", "Instance : ", "Variant : " and
+// "FontID : ", each with its value in decimal (unset values as they are stored: 63488
+// and -1).
+std::wstring vf_OCCharKeyText(const vxOCCharKey& key);
+
+// Records `character` into `diag`: its whole image titled `title`, a text "Key" with
+// its name, key and polarity, and its specified mark and cell rectangles (mark green,
+// cell orange) as graphics "rect(s)": those in image coordinates, or those in client
+// coordinates when there are more of them. Returns the record (null for a null diag).
+// Throws what name() throws for a name that has no wide form.
+vxDiagRecord* vf_AddOCChar(vxDiagObject* diag, const vxOCChar& character,
+                           const std::wstring& title);

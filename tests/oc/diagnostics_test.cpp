@@ -222,3 +222,39 @@ TEST(ArrangeDiagnostics, RecordingNeverChangesTheResults) {
         EXPECT_EQ(d.numRecords() == 0, flags == 0);
     }
 }
+
+TEST(CharDiagnostics, KeyTextAndTheRectanglesOfOneCoordinateSystem) {
+    EXPECT_EQ(vf_OCCharKeyText(vxOCCharKey()),
+              L"Character code : 63488\nInstance : -1\nVariant : -1\nFontID : -1\n");
+
+    vxOCChar fresh; // blank metrics: mark and mark image rectangles specified
+    fresh.name(L"x");
+    vxOCChar clientOnly = fresh;
+    vxOCCharMetrics m;
+    m.cellRect(vxRect(0, 0, 10, 20));
+    m.isRectSpecified(vxOCCharMetrics::eCellRect, true);
+    m.markRect(vxRect(1, 2, 5, 6));
+    m.isMarkRectSpecified(true);
+    clientOnly.metrics(m);
+    const struct {
+        const vxOCChar* character;
+        int system;
+        std::vector<vxColor> colors;
+    } cases[] = {{&fresh, vxDiagRecord::eImageCoordinates, {vxColor::green}},
+                 {&clientOnly, vxDiagRecord::eClientCoordinates, {vxColor::green, vxColor::orange}}};
+    for (const auto& k : cases) {
+        vxDiagObject d;
+        const vxDiagRecord* r = vf_AddOCChar(&d, *k.character, L"c");
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(r->textAnnotation(0).name, L"Key");
+        EXPECT_EQ(r->textAnnotation(0).text, L"Name : x\n" + vf_OCCharKeyText(vxOCCharKey()) +
+                                                 L"Polarity : 4\n");
+        ASSERT_EQ(r->numGraphics(), 1);
+        EXPECT_EQ(r->graphicsAnnotation(0).name, L"rect(s)");
+        EXPECT_EQ(r->graphicsAnnotation(0).coordinateSystem, k.system);
+        const vxGraphicList& g = r->graphicsAnnotation(0).graphics;
+        ASSERT_EQ(g.size(), static_cast<long>(k.colors.size()));
+        for (long i = 0; i < g.size(); ++i)
+            EXPECT_EQ(std::get<vxGraphicRect>(g[i]).color(), k.colors[static_cast<std::size_t>(i)]);
+    }
+}
