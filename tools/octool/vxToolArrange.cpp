@@ -5,9 +5,11 @@
 #include "vxToolAlphabetFile.h"
 #include "vxToolArgs.h"
 #include "vxToolCommands.h"
+#include "vxToolDiagReport.h"
 #include "vxToolOutput.h"
 #include "vxToolOverlay.h"
 #include "vxToolParams.h"
+#include "vxToolText.h"
 
 #include <chrono>
 #include <iostream>
@@ -17,6 +19,7 @@ namespace {
 const char* const kUsage =
     "usage: octool arrange --alphabet ALPHABET.oca --image IMAGE --target TEXT\n"
     "                      [--mask MASK] [--set NAME=VALUE ...] [--json] [--overlay OUT]\n"
+    "                      [--report OUT.html]\n"
     "\n"
     "Finds the characters of TEXT, in reading order, in IMAGE. Each character of TEXT\n"
     "(a Unicode character) stands for the alphabet's model of that name.\n"
@@ -38,6 +41,10 @@ const char* const kUsage =
     "                     available, else PPM): cells outlined green (matched) or orange\n"
     "                     (inferred) with a tick toward the character's top, fitted lines\n"
     "                     in blue, the target character beside each cell\n"
+    "  --report FILE      record every diagnostic of the run (input, intermediate and\n"
+    "                     results) and write them as one self-contained HTML page: the\n"
+    "                     records as a tree, images with their graphics, switchable,\n"
+    "                     and texts; open it in any browser\n"
     "\n"
     "Coordinates: pixel (i, j) covers [i, i+1) x [j, j+1), y down; angles in degrees,\n"
     "positive clockwise on screen. Models' origins are the centres of their taught\n"
@@ -57,11 +64,13 @@ vxPelBuffer<unsigned char> readImage(const std::string& path) {
 
 vxToolReport vfToolArrange(const vxPelBuffer_const<unsigned char>& image,
                            const vxPelBuffer_const<unsigned char>& mask, vxOCAlphabet& alphabet,
-                           const std::vector<long>& targetKeys, const vxOCArrangeParams& params) {
+                           const std::vector<long>& targetKeys, const vxOCArrangeParams& params,
+                           vxDiagObject* diag) {
     if (!alphabet.isCompiled()) alphabet.compile();
     vxOCArrangeResults results;
     const auto start = std::chrono::steady_clock::now();
-    vfOCArrange_(image, mask, alphabet, targetKeys, params, results, nullptr, 0);
+    vfOCArrange_(image, mask, alphabet, targetKeys, params, results, diag,
+                 diag ? kToolReportFlags : 0);
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return vfToolMakeReport(results, alphabet, targetKeys, params, ms);
@@ -70,7 +79,7 @@ vxToolReport vfToolArrange(const vxPelBuffer_const<unsigned char>& image,
 int vfToolArrangeCommand(int argc, char** argv, int first) {
     const vxToolArgs args(
         argc, argv, first,
-        {{"alphabet", "image", "target", "mask", "set", "overlay"}, {"json"}, {"set"}, 0});
+        {{"alphabet", "image", "target", "mask", "set", "overlay", "report"}, {"json"}, {"set"}, 0});
     if (args.has("help")) {
         std::cout << kUsage << vfToolParamsHelp();
         return 0;
@@ -82,6 +91,7 @@ int vfToolArrangeCommand(int argc, char** argv, int first) {
     const std::string target = args.value("target");
     const std::string imagePath = args.value("image");
     if (args.has("overlay")) vfToolCheckOutput(args.value("overlay"));
+    if (args.has("report")) vfToolCheckOutput(args.value("report"));
     vxOCAlphabet alphabet = vfToolLoadAlphabet(args.value("alphabet"));
     const std::vector<long> keys = vfToolTargetKeys(alphabet, target);
 
@@ -93,11 +103,17 @@ int vfToolArrangeCommand(int argc, char** argv, int first) {
             throw vxToolError(args.value("mask") + ": the mask is not the size of the image");
     }
 
-    const vxToolReport report = vfToolArrange(image, mask, alphabet, keys, params);
+    vxDiagObject diag;
+    const vxToolReport report =
+        vfToolArrange(image, mask, alphabet, keys, params, args.has("report") ? &diag : nullptr);
     if (args.has("json"))
         vfToolPrintJson(std::cout, report);
     else
         vfToolPrintTable(std::cout, report);
     if (args.has("overlay")) vfToolWriteOverlay(args.value("overlay"), image, report);
+    if (args.has("report"))
+        vfToolWriteDiagReport(args.value("report"), diag,
+                              L"octool arrange \"" + vfToolFromUtf8(target, "--target") +
+                                  L"\" in " + vfToolFromUtf8(imagePath, "--image"));
     return 0;
 }

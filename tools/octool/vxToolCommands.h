@@ -3,6 +3,7 @@
 // exceptions) for main to report.
 #pragma once
 
+#include "vxDiagObject.h"
 #include "vxOCAlphabet.h"
 #include "vxOCArrangeParams.h"
 #include "vxPelBuffer.h"
@@ -24,7 +25,9 @@ vxOCAlphabet vfToolTeach(const std::string& manifestPath, double threshold, bool
                          std::ostream& log);
 
 // Arranges `targetKeys` in `image` (within `mask` when bound), compiling an
-// uncompiled alphabet first, and returns the report with the arrange time.
+// uncompiled alphabet first, and returns the report with the arrange time. Every
+// diagnostic record of the arrange call goes to `diag` when it is not null.
 vxToolReport vfToolArrange(const vxPelBuffer_const<unsigned char>& image,
                            const vxPelBuffer_const<unsigned char>& mask, vxOCAlphabet& alphabet,
-                           const std::vector<long>& targetKeys, const vxOCArrangeParams& params);
+                           const std::vector<long>& targetKeys, const vxOCArrangeParams& params,
+                           vxDiagObject* diag = nullptr);

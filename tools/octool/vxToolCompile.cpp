@@ -3,6 +3,7 @@
 #include "vxToolAlphabetFile.h"
 #include "vxToolArgs.h"
 #include "vxToolCommands.h"
+#include "vxToolDiagReport.h"
 #include "vxToolOutput.h"
 #include "vxToolText.h"
 
@@ -12,7 +13,7 @@
 namespace {
 
 const char* const kUsage =
-    "usage: octool compile ALPHABET.oca [--matrix]\n"
+    "usage: octool compile ALPHABET.oca [--matrix] [--report OUT.html]\n"
     "\n"
     "Compiles the alphabet when it is not compiled yet (and stores it back), then\n"
     "lists the ordered pairs of characters that are confusable: character A found in\n"
@@ -20,25 +21,36 @@ const char* const kUsage =
     "\n"
     "options:\n"
     "  --matrix   also print the confusion matrix (row: the character searched for,\n"
-    "             column: the image it was searched in)\n";
+    "             column: the image it was searched in)\n"
+    "  --report FILE  record every diagnostic of the compilation (the alphabet before and\n"
+    "             after, with each character's image and mask) and write them as one\n"
+    "             self-contained HTML page; open it in any browser\n";
 
 } // namespace
 
 int vfToolCompileCommand(int argc, char** argv, int first) {
-    const vxToolArgs args(argc, argv, first, {{}, {"matrix"}, {}, 1});
+    const vxToolArgs args(argc, argv, first, {{"report"}, {"matrix"}, {}, 1});
     if (args.has("help")) {
         std::cout << kUsage;
         return 0;
     }
     if (args.positionals().empty()) throw vxToolError("compile: missing ALPHABET.oca");
     const std::string path = args.positionals()[0];
+    if (args.has("report")) vfToolCheckOutput(args.value("report"));
     vxOCAlphabet alphabet = vfToolLoadAlphabet(path);
+    // A compiled alphabet compiles again at no cost, which records it all the same.
+    vxDiagObject diag;
     if (!alphabet.isCompiled()) {
         vfToolCheckOutput(path); // before the compilation, which can take minutes
-        alphabet.compile();
+        alphabet.compile(&diag, args.has("report") ? kToolReportFlags : 0);
         vfToolStoreAlphabet(alphabet, path);
         std::cout << "compiled and stored " << path << "\n";
+    } else if (args.has("report")) {
+        alphabet.compile(&diag, kToolReportFlags);
     }
+    if (args.has("report"))
+        vfToolWriteDiagReport(args.value("report"), diag,
+                              L"octool compile " + vfToolFromUtf8(path, "the alphabet's path"));
     const auto& models = alphabet.characters();
     char text[160];
     std::snprintf(text, sizeof text, "%s: %ld characters, confusion threshold %.3g\n",
