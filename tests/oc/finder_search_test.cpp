@@ -175,18 +175,21 @@ TEST(FinderSearch, TimeLimitsStopRunsButNotTheSearch) {
 
     // A run cut short keeps what it had refined, all of it genuine. Limits double until
     // the search completes, then close in on the edge (whatever the machine's speed)
-    // until a search stops short with instances kept.
+    // until a search stops short with instances kept. Each character occurs several
+    // times, so that a run spends long enough refining to be cut there.
+    const std::string crowdedText = "2026202620";
+    const vxTestImage crowded = stamp(crowdedText, -20.0, 0.95);
     enum Outcome { eNothing, eSome, eComplete };
     const auto probe = [&](double ms) {
         run.timeout = ms;
-        const bool completed =
-            m.search(alphabet, keysOf(text), img.image, Image(), fullTurn(), run, result);
+        const bool completed = m.search(alphabet, keysOf(crowdedText), crowded.image, Image(),
+                                        fullTurn(), run, result);
         bool some = false;
-        for (std::size_t j = 0; j < text.size(); ++j) {
+        for (std::size_t j = 0; j < crowdedText.size(); ++j) {
             const auto& r = *result.results()[j];
             some = some || r.numInstances() > 0;
             for (long k = 0; k < r.numInstances(); ++k)
-                EXPECT_TRUE(isGenuine(r.instance(k), text[j], img)) << ms << " ms";
+                EXPECT_TRUE(isGenuine(r.instance(k), crowdedText[j], crowded)) << ms << " ms";
         }
         return completed ? eComplete : some ? eSome : eNothing;
     };
