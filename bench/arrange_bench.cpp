@@ -9,12 +9,14 @@
 #include "bench_alphabet.h"
 #include "vxDiagObject.h"
 #include "vxOCArrange.h"
+#include "vxOCVerify.h"
 #include "vxTestLayout.h"
 #include "vx_OCRefinement.h"
 #include "vx_OCSearchCharacters.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <numbers>
 #include <random>
@@ -141,13 +143,38 @@ void BM_ArrangeYearRecorded(benchmark::State& state) {
                vxDiagObject::eInput | vxDiagObject::eIntermediate | vxDiagObject::eResults);
 }
 
-void BM_ArrangeTwoLines(benchmark::State& state) {
+vxTestImage twoLinesScene() {
     std::vector<vxTestCharPlacement> p =
         vfLayoutLine("A012345E68", {320, 180}, vxRadian(vxDegree(8)), style());
     const std::vector<vxTestCharPlacement> second =
         vfLayoutLine("9E8A654321", {330, 300}, vxRadian(vxDegree(8)), style());
     p.insert(p.end(), second.begin(), second.end());
-    runArrange(state, render(p), "A012345E689E8A654321");
+    return render(p);
+}
+
+void BM_ArrangeTwoLines(benchmark::State& state) {
+    runArrange(state, twoLinesScene(), "A012345E689E8A654321");
+}
+
+// Verification of the same scenes: the arrange call and the judging of every position.
+void runVerify(benchmark::State& state, const vxTestImage& scene, const std::string& target) {
+    const std::vector<long> keys(target.begin(), target.end());
+    const vxOCArrangeParams params;
+    const vxOCVerifyParams verifyParams;
+    const vxOCAlphabet& alphabet = *strokeAlphabet();
+    vxOCVerifyResults results;
+    for (auto _ : state) {
+        vfOCVerify(scene.image, alphabet, keys, params, verifyParams, results);
+        benchmark::DoNotOptimize(results);
+    }
+    state.counters["passed"] = static_cast<double>(std::count(
+        results.verdicts().begin(), results.verdicts().end(), vxOCVerifyDefs::ePass));
+}
+
+void BM_VerifyYear(benchmark::State& state) { runVerify(state, yearScene(), "1986"); }
+
+void BM_VerifyTwoLines(benchmark::State& state) {
+    runVerify(state, twoLinesScene(), "A012345E689E8A654321");
 }
 
 void BM_ArrangeCircular(benchmark::State& state) {
@@ -162,3 +189,5 @@ BENCHMARK(BM_ArrangeYear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ArrangeYearRecorded)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ArrangeTwoLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ArrangeCircular)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VerifyYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VerifyTwoLines)->Unit(benchmark::kMillisecond);

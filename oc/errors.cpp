@@ -2,6 +2,7 @@
 // conversion and the C-level status converter.
 #include "vxOCArrangeDefs.h"
 #include "vxOCDefs.h"
+#include "vxOCVerify.h"
 #include "vx_OCExtractDefs.h"
 
 struct vx_OCErrorRegistry {
@@ -30,6 +31,7 @@ VX_OC_REGISTER_ERROR(vxOCDefs::BadFileFormat);
 VX_OC_REGISTER_ERROR(vxOCArrangeDefs::BadParams);
 VX_OC_REGISTER_ERROR(vxOCArrangeDefs::BadMask);
 VX_OC_REGISTER_ERROR(vx_OCExtractDefs::vx_OCExtractError);
+VX_OC_REGISTER_ERROR(vxOCVerifyDefs::BadParams);
 #undef VX_OC_REGISTER_ERROR
 
 namespace {

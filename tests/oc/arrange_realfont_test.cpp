@@ -8,6 +8,7 @@
 // when its character is missing or wrong and the position is not eMatched.
 #include "vxDiagObject.h"
 #include "vxOCArrange.h"
+#include "vxOCVerify.h"
 #include "vxPgm.h"
 #include "vxTestFont.h"
 #include "vxTestScene.h"
@@ -17,6 +18,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -333,3 +335,68 @@ TEST(ArrangeRealFont, SharesOfPositionsFoundAboveTheirFloors) {
 }
 
 } // namespace
+
+// ---- Verification ----
+
+namespace {
+
+struct VerifyTally {
+    int defects = 0, defectsPassed = 0; // missing or wrong characters
+    int printed = 0, printedPassed = 0; // present, unoccluded characters
+};
+
+void verifyCase(const Json& c, const vxOCAlphabet& alphabet, const vxOCVerifyParams& vp,
+                VerifyTally& tally) {
+    const vxPelBuffer<unsigned char> image = vfReadPgm((kData / c["image"].str()).string());
+    const std::string& target = c["target"].str();
+    const std::vector<long> keys(target.begin(), target.end());
+    vxOCArrangeParams params;
+    params.timeout(2000.0);
+    for (const auto& [name, value] : c["params"].members())
+        if (name == "maxLines") params.maxLines(std::stoi(value.str()));
+    vxOCVerifyResults r;
+    vfOCVerify(image, alphabet, keys, params, vp, r);
+    const std::vector<Json>& positions = c["positions"].items();
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        const std::string& state = positions[i]["state"].str();
+        const bool pass = r.verdicts()[i] == vxOCVerifyDefs::ePass;
+        if (state == "absent" || state == "wrong") {
+            ++tally.defects;
+            tally.defectsPassed += pass;
+        } else if (state == "present") {
+            const vxVector<2> truth(positions[i]["x"].num(), positions[i]["y"].num());
+            ++tally.printed;
+            tally.printedPassed += pass && (r.poses()[i].trans() - truth).length() <= 2.0;
+        }
+        if (std::getenv("OC_VERIFY_TRACE"))
+            std::printf("%s %zu %s %s own %.3f rival %.3f verdict %d status %d at %.1f %.1f "
+                        "truth %.1f %.1f\n",
+                        c["image"].str().c_str(), i, positions[i]["name"].str().c_str(),
+                        state.c_str(), r.scores()[i], r.rivalScores()[i], int(r.verdicts()[i]),
+                        int(r.arrangeResults().statusFlags()[i]), r.poses()[i].trans().x(),
+                        r.poses()[i].trans().y(), positions[i]["x"].num(), positions[i]["y"].num());
+    }
+}
+
+} // namespace
+
+TEST(VerifyRealFont, NoDefectPassesAndPrintedCharactersDo) {
+    if (!fs::exists(kData / "truth.json")) GTEST_SKIP() << "no real-font data at " << kData;
+    std::ifstream in(kData / "truth.json");
+    std::stringstream text;
+    text << in.rdbuf();
+    const Json cases = JsonReader(text.str()).parse();
+    const vxOCVerifyParams vp;
+    for (const std::string font : {"freemono", "libmono"}) {
+        const std::unique_ptr<vxOCAlphabet> alphabet = teach(realFontSheet(font), font);
+        VerifyTally t;
+        for (const Json& c : cases.items())
+            if (c["font"].str() == font) verifyCase(c, *alphabet, vp, t);
+        std::printf("%s: %d of %d defects pass, %d of %d printed characters pass\n", font.c_str(),
+                    t.defectsPassed, t.defects, t.printedPassed, t.printed);
+        EXPECT_EQ(t.defectsPassed, 0) << font;
+        // Measured 99.1 % (freemono) and 99.6 % (libmono); the printed characters that
+        // still fail are in the degraded cases (low contrast, noise 10).
+        EXPECT_GE(t.printedPassed, 0.99 * t.printed) << font;
+    }
+}
