@@ -18,6 +18,7 @@ const char* const kUsage =
     "  teach     teach an alphabet from a manifest of sample images and store it\n"
     "  compile   compile a stored alphabet and list its confusable characters\n"
     "  arrange   find a target string in an image; table, JSON and overlay output\n"
+    "  verify    say whether an image carries a target string: PASS, or FAIL and why\n"
     "  render    write generated test images with ground truth, or sample sheets\n"
     "  demo      render, teach, compile and arrange a few stamps, writing pictures\n";
 
@@ -39,6 +40,7 @@ int run(int argc, char** argv) {
     if (command == "compile") return vfToolCompileCommand(argc, argv, 2);
     if (command == "arrange") return vfToolArrangeCommand(argc, argv, 2);
     if (command == "render") return vfToolRenderCommand(argc, argv, 2);
+    if (command == "verify") return vfToolVerifyCommand(argc, argv, 2);
     if (command == "demo") return vfToolDemoCommand(argc, argv, 2);
     throw vxToolError("unknown command '" + command + "' (octool --help lists them)");
 }

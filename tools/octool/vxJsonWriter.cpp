@@ -84,6 +84,11 @@ void vxJsonWriter::value(double number) {
     out_ << buffer;
 }
 
+void vxJsonWriter::null() {
+    separate_();
+    out_ << "null";
+}
+
 void vxJsonWriter::value(long number) {
     separate_();
     out_ << number;

@@ -26,6 +26,7 @@ public:
     void value(long number);
     void value(int number) { value(static_cast<long>(number)); }
     void value(bool flag);
+    void null();
 
 private:
     struct Level {

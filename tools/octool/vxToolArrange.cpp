@@ -62,6 +62,28 @@ vxPelBuffer<unsigned char> readImage(const std::string& path) {
 
 } // namespace
 
+vxToolRunInputs vfToolReadRunInputs(const vxToolArgs& args,
+                                    const std::vector<std::string>& assignments) {
+    // Cheap checks first, so that a typing error does not wait for the files.
+    vxToolRunInputs in;
+    for (const std::string& assignment : assignments)
+        vfToolSetParam(in.params, assignment);
+    const std::string& target = args.value("target");
+    const std::string& imagePath = args.value("image");
+    for (const char* output : {"overlay", "report"})
+        if (args.has(output)) vfToolCheckOutput(args.value(output));
+    in.alphabet = vfToolLoadAlphabet(args.value("alphabet"));
+    in.keys = vfToolTargetKeys(in.alphabet, target);
+    in.image = readImage(imagePath);
+    if (args.has("mask")) {
+        in.mask = readImage(args.value("mask"));
+        if (in.mask.width() != in.image.width() || in.mask.height() != in.image.height())
+            throw vxToolError(args.value("mask") + ": the mask is not the size of the image");
+    }
+    if (!in.alphabet.isCompiled()) in.alphabet.compile();
+    return in;
+}
+
 vxToolReport vfToolArrange(const vxPelBuffer_const<unsigned char>& image,
                            const vxPelBuffer_const<unsigned char>& mask, vxOCAlphabet& alphabet,
                            const std::vector<long>& targetKeys, const vxOCArrangeParams& params,
@@ -84,28 +106,14 @@ int vfToolArrangeCommand(int argc, char** argv, int first) {
         std::cout << kUsage << vfToolParamsHelp();
         return 0;
     }
-    // Cheap checks first, so that a typing error does not wait for the files.
-    vxOCArrangeParams params;
-    for (const std::string& assignment : args.values("set"))
-        vfToolSetParam(params, assignment);
-    const std::string target = args.value("target");
-    const std::string imagePath = args.value("image");
-    if (args.has("overlay")) vfToolCheckOutput(args.value("overlay"));
-    if (args.has("report")) vfToolCheckOutput(args.value("report"));
-    vxOCAlphabet alphabet = vfToolLoadAlphabet(args.value("alphabet"));
-    const std::vector<long> keys = vfToolTargetKeys(alphabet, target);
-
-    const vxPelBuffer<unsigned char> image = readImage(imagePath);
-    vxPelBuffer<unsigned char> mask;
-    if (args.has("mask")) {
-        mask = readImage(args.value("mask"));
-        if (mask.width() != image.width() || mask.height() != image.height())
-            throw vxToolError(args.value("mask") + ": the mask is not the size of the image");
-    }
-
+    const vxToolRunInputs in = vfToolReadRunInputs(args, args.values("set"));
+    vxOCAlphabet alphabet = in.alphabet;
+    const vxOCArrangeParams& params = in.params;
+    const std::vector<long>& keys = in.keys;
+    const vxPelBuffer<unsigned char>& image = in.image;
     vxDiagObject diag;
     const vxToolReport report =
-        vfToolArrange(image, mask, alphabet, keys, params, args.has("report") ? &diag : nullptr);
+        vfToolArrange(image, in.mask, alphabet, keys, params, args.has("report") ? &diag : nullptr);
     if (args.has("json"))
         vfToolPrintJson(std::cout, report);
     else
@@ -113,7 +121,7 @@ int vfToolArrangeCommand(int argc, char** argv, int first) {
     if (args.has("overlay")) vfToolWriteOverlay(args.value("overlay"), image, report);
     if (args.has("report"))
         vfToolWriteDiagReport(args.value("report"), diag,
-                              L"octool arrange \"" + vfToolFromUtf8(target, "--target") +
-                                  L"\" in " + vfToolFromUtf8(imagePath, "--image"));
+                              L"octool arrange \"" + vfToolFromUtf8(args.value("target"), "--target") +
+                                  L"\" in " + vfToolFromUtf8(args.value("image"), "--image"));
     return 0;
 }

@@ -18,6 +18,21 @@ int vfToolCompileCommand(int argc, char** argv, int first);
 int vfToolArrangeCommand(int argc, char** argv, int first);
 int vfToolRenderCommand(int argc, char** argv, int first);
 int vfToolDemoCommand(int argc, char** argv, int first);
+int vfToolVerifyCommand(int argc, char** argv, int first);
+
+// What arrange and verify read from their arguments: the arrange parameters set by
+// `assignments` ("NAME=VALUE"), the alphabet (compiled), the target's keys, the image
+// and the mask (unbound without --mask). The --overlay and --report paths are checked
+// before any file is read. Throws vxToolError (or the module's errors) on a fault.
+struct vxToolRunInputs {
+    vxOCArrangeParams params;
+    vxOCAlphabet alphabet;
+    std::vector<long> keys;
+    vxPelBuffer<unsigned char> image, mask;
+};
+class vxToolArgs;
+vxToolRunInputs vfToolReadRunInputs(const vxToolArgs& args,
+                                    const std::vector<std::string>& assignments);
 
 // The alphabet of the manifest at `manifestPath` (see vxToolManifest.h), named after
 // the manifest's folder, compiled when `compile` is true. Reports what it did to `log`.

@@ -13,6 +13,7 @@ namespace {
 const vxColour kMatched{40, 200, 40};
 const vxColour kInferred{255, 140, 0};
 const vxColour kLine{60, 120, 255};
+const vxColour kFailed{230, 30, 30};
 
 } // namespace
 
@@ -41,8 +42,13 @@ void vfToolWriteOverlay(const std::string& path, const vxPelBuffer_const<unsigne
         }
     }
     for (const vxToolPosition& p : report.positions) {
-        if (p.status == vxOCArrangeDefs::eUnknown) continue;
-        const vxColour colour = p.status == vxOCArrangeDefs::eMatched ? kMatched : kInferred;
+        // Verification places what it judged, a line's end the arranger left unknown too;
+        // a position it failed is red.
+        const bool judged = p.verdict == 0 || p.verdict == 1;
+        if (p.status == vxOCArrangeDefs::eUnknown && !judged) continue;
+        const vxColour colour = p.verdict > 0                          ? kFailed
+                                : p.status == vxOCArrangeDefs::eInferred ? kInferred
+                                                                        : kMatched;
         std::vector<vxVector<2>> cell;
         for (const vxVector<2>& corner : p.cell)
             cell.push_back(at(corner));

@@ -123,6 +123,16 @@ void fitLine(vxToolLine& line, const std::vector<vxToolPosition>& positions,
 
 } // namespace
 
+void vfToolPlaceCell(vxToolPosition& p, const vxOCModel& model,
+                     const vxXform<2>& clientFromModel) {
+    const vxXform<2> clientFromModelImage = clientFromModel * model.image().clientFromImageXform();
+    const vxPelRect& a = model.imageArea();
+    const double x0 = a.x(), y0 = a.y(), x1 = a.lr().x(), y1 = a.lr().y();
+    p.cell = {clientFromModelImage.mapPoint({x0, y0}), clientFromModelImage.mapPoint({x1, y0}),
+              clientFromModelImage.mapPoint({x1, y1}), clientFromModelImage.mapPoint({x0, y1})};
+    p.cellCenter = clientFromModelImage.mapPoint({0.5 * (x0 + x1), 0.5 * (y0 + y1)});
+}
+
 const char* vfToolStatusName(vxOCArrangeDefs::CharStatus status) {
     switch (status) {
     case vxOCArrangeDefs::eMatched:
@@ -169,15 +179,8 @@ vxToolReport vfToolMakeReport(const vxOCArrangeResults& results, const vxOCAlpha
 
             const vxOCModel& model = *alphabet.character(p.key);
             p.name = model.name();
-            const vxXform<2> clientFromModelImage =
-                pose * vxXform<2>(vxVector<2>(0, 0), p.scale, 1.0, vxRadian(0), vxRadian(0)) *
-                model.image().clientFromImageXform();
-            const vxPelRect& a = model.imageArea();
-            const double x0 = a.x(), y0 = a.y(), x1 = a.lr().x(), y1 = a.lr().y();
-            p.cell = {
-                clientFromModelImage.mapPoint({x0, y0}), clientFromModelImage.mapPoint({x1, y0}),
-                clientFromModelImage.mapPoint({x1, y1}), clientFromModelImage.mapPoint({x0, y1})};
-            p.cellCenter = clientFromModelImage.mapPoint({0.5 * (x0 + x1), 0.5 * (y0 + y1)});
+            vfToolPlaceCell(
+                p, model, pose * vxXform<2>(vxVector<2>(0, 0), p.scale, 1.0, vxRadian(0), vxRadian(0)));
             out.positions.push_back(index);
             report.positions.push_back(p);
         }

@@ -27,6 +27,8 @@ struct vxToolPosition {
     std::array<vxVector<2>, 4> cell;
     vxVector<2> cellCenter;
     long line = 0; // index into vxToolReport::lines
+    // The verification's verdict (vxOCVerifyDefs::Verdict), or -1 when not verified.
+    int verdict = -1;
 };
 
 struct vxToolLine {
@@ -57,6 +59,11 @@ struct vxToolReport {
 vxToolReport vfToolMakeReport(const vxOCArrangeResults& results, const vxOCAlphabet& alphabet,
                               const std::vector<long>& targetKeys, const vxOCArrangeParams& params,
                               double timeMs);
+
+// Sets the position's cell and cell centre: `model`'s image area carried by
+// `clientFromModel` (the model's client frame to the image's, scale included).
+void vfToolPlaceCell(vxToolPosition& position, const vxOCModel& model,
+                     const vxXform<2>& clientFromModel);
 
 // "matched", "inferred" or "unknown".
 const char* vfToolStatusName(vxOCArrangeDefs::CharStatus status);

@@ -170,6 +170,45 @@ TEST_F(OctoolPipeline, CircularStampIsOneCircularLineAndGetsAnOverlay) {
     EXPECT_EQ(box_->read("overlay.ppm").substr(0, 2), "P6");
 }
 
+// A correct print passes; a wrong character fails with its own line, exit status 3, a
+// JSON verdict and a red cell in the overlay; a bad verification setting is an error.
+TEST_F(OctoolPipeline, VerifyPassesThePrintAndFailsAWrongCharacter) {
+    renderAndArrange({"--text", "2026", "--angle", "-12"});
+    const auto verify = [](const std::string& target, std::vector<std::string> more) {
+        std::vector<std::string> args = {"verify",   "--alphabet", "digits.oca", "--image",
+                                         "stamp.pgm", "--target",  target,       "--set",
+                                         kNoTimeLimit};
+        args.insert(args.end(), more.begin(), more.end());
+        return box_->run(args);
+    };
+    const OctoolRun pass = verify("2026", {"--set", "margin=0.01"});
+    EXPECT_EQ(pass.exitCode, 0) << pass.err;
+    EXPECT_EQ(pass.out, "PASS\n");
+
+    const OctoolRun fail = verify("2826", {"--overlay", "failed.ppm"});
+    EXPECT_EQ(fail.exitCode, 3) << fail.err;
+    EXPECT_EQ(fail.out.rfind("FAIL\nposition 1: expected '8', ", 0), 0u) << fail.out;
+    EXPECT_EQ(std::count(fail.out.begin(), fail.out.end(), '\n'), 2) << fail.out;
+    const std::string ppm = box_->read("failed.ppm");
+    long red = 0;
+    // Pixel data is whole triples, so the header is as long as the file modulo 3.
+    for (std::size_t i = ppm.size() % 3; i + 2 < ppm.size(); i += 3)
+        red += static_cast<unsigned char>(ppm[i]) > 200 && static_cast<unsigned char>(ppm[i + 1]) < 60;
+    EXPECT_GT(red, 20);
+
+    const Json json = parseJson(verify("2826", {"--json"}).out);
+    EXPECT_FALSE(json["pass"].flag());
+    ASSERT_EQ(json["positions"].items().size(), 4u);
+    EXPECT_EQ(json["positions"][0]["verdict"].str(), "pass");
+    EXPECT_TRUE(std::holds_alternative<std::nullptr_t>(json["positions"][0]["readsAs"].value));
+    EXPECT_NE(json["positions"][1]["verdict"].str(), "pass");
+    EXPECT_EQ(json["positions"][3]["status"].str(), "matched");
+
+    const OctoolRun bad = verify("2026", {"--set", "margin=2"});
+    EXPECT_TRUE(bad.failedCleanly());
+    EXPECT_NE(bad.err.find("--set margin: Invalid margin"), std::string::npos) << bad.err;
+}
+
 TEST_F(OctoolPipeline, HandWrittenManifestWithWholeImagesMasksAndBlanks) {
     // A character alone in its own image (the whole image is its area), one from the
     // sheet with a care mask written as ASCII PGM, and a blank.
