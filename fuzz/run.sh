@@ -13,7 +13,7 @@ shift $(($# < 2 ? $# : 2))
 here=$(cd "$(dirname "$0")" && pwd)
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then
-  names=(params results model alphabet keyset line arrangement registered image manifest arrange)
+  names=(params results model alphabet keyset line arrangement registered image manifest arrange char)
 fi
 jobs=${FUZZ_JOBS:-2}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
