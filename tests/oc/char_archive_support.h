@@ -1,11 +1,7 @@
-// Archive checks shared by the character-data tests.
+// Archive checks shared by the character-data tests, on top of the foundation's.
 #pragma once
 
-#include "vxArchive.h"
-
-#include <gtest/gtest.h>
-
-#include <vector>
+#include "../platform/foundation/archive_test_util.h"
 
 namespace oc_test {
 
@@ -25,18 +21,12 @@ template <class T> T load(const std::vector<unsigned char>& bytes, T into = T())
 // Every proper prefix of value's archive, and the archive with its version byte raised,
 // throw an archive error and leave the target as it was.
 template <class T> void expectBrokenArchivesRefused(const T& value, const T& target) {
-    const std::vector<unsigned char> bytes = store(value);
-    for (size_t n = 0; n < bytes.size(); ++n) {
-        T t = target;
-        vxArchive ar(std::vector<unsigned char>(bytes.begin(), bytes.begin() + long(n)));
-        EXPECT_THROW(ar || t, vxArchive::BadData) << "prefix " << n;
-        EXPECT_TRUE(t == target) << "prefix " << n;
-    }
-    std::vector<unsigned char> later = bytes;
-    later[0] = 2;
+    std::vector<unsigned char> bytes = store(value);
     T t = target;
-    vxArchive ar(later);
-    EXPECT_THROW(ar || t, vxArchive::UnknownVersion);
+    expectEveryTruncationThrows(bytes, [&](vxArchive& ar) { ar || t; });
+    bytes[0] = 2;
+    vxArchive later(bytes);
+    EXPECT_THROW(later || t, vxArchive::UnknownVersion);
     EXPECT_TRUE(t == target);
 }
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using oc_test::expectThrows;
@@ -48,73 +50,67 @@ vxOCChar fullChar() {
 
 } // namespace
 
-TEST(Char, NewCharacterAndSetterErrors) {
+TEST(Char, RootCopiesImageAreaAndSetterErrors) {
     vxOCChar c;
-    EXPECT_EQ(c.polarity(), vxOCDefs::eUnknownPolarity);
     expectThrows<vxOCDefs::ThresholdAndInvertNotSpecified>([&] { c.threshold(); }, L"");
     EXPECT_TRUE(c.metrics().isBlank());
     EXPECT_EQ(c.markOrImageArea(), vxPelRect());
-
     expectThrows<vxOCDefs::BadParams>([&] { c.threshold(-1); }, L"Threshold must be >= 0.");
     expectThrows<vxOCDefs::BadParams>([&] { c.polarity(vxOCDefs::Polarity(3)); },
                                       L"Unknown polarity");
-    // The same polarity keeps the detected mark; a change of polarity or image forgets it.
-    M m;
-    m.hasDetectedMarkRect(true);
-    c.metrics(m);
-    c.polarity(vxOCDefs::eUnknownPolarity);
-    EXPECT_TRUE(c.metrics().hasDetectedMarkRect());
-    c.polarity(vxOCDefs::eDarkOnLight);
-    EXPECT_FALSE(c.metrics().hasDetectedMarkRect());
     expectThrows<vxOCDefs::BadParams>([&] { c.image(ramp(), vxPelRect(8, 6, 4, 3)); },
                                       L"Root copy rect does not contain image window");
-    c.metrics(m);
-    c.image(ramp());
-    EXPECT_FALSE(c.metrics().hasDetectedMarkRect());
-    expectThrows<vxOCDefs::BadParams>([&] { c.image(true); }, L"imageArea cannot be null");
-    c.imageArea(vxPelRect(6, 6, 2, 2));
-    expectThrows<vxOCDefs::BadParams>([&] { c.image(true); }, L"image does not contain imageArea");
-}
 
-TEST(Char, RootCopiesOwnTheirPixelsAndKeepTheirContext) {
     vxPelBuffer<unsigned char> source = ramp();
-    vxOCChar c;
     c.image(source, vxPelRect(0, 0, 12, 9)); // clipped to the root
     *source.pointToPel(7, 6) = 0;
-    const Image img = c.image();
-    EXPECT_EQ(img.window(), vxPelRect(7, 6, 4, 3));
-    EXPECT_EQ(img.rootWindow(), vxPelRect(5, 5, 7, 4));
-    EXPECT_EQ(*img.pointToPel(7, 6), 67); // not the source's new 0
+    EXPECT_EQ(c.image().window(), vxPelRect(7, 6, 4, 3));
+    EXPECT_EQ(c.image().rootWindow(), vxPelRect(5, 5, 7, 4));
+    EXPECT_EQ(*c.image().pointToPel(7, 6), 67); // not the source's new 0
+    expectThrows<vxOCDefs::BadParams>([&] { c.image(true); }, L"imageArea cannot be null");
     c.image(ramp());
     EXPECT_EQ(c.image().rootWindow(), vxPelRect(7, 6, 4, 3));
+    c.imageArea(vxPelRect(6, 6, 2, 2));
+    expectThrows<vxOCDefs::BadParams>([&] { c.image(true); }, L"image does not contain imageArea");
     c.imageArea(vxPelRect(8, 7, 2, 2));
     EXPECT_EQ(*c.image(true).pointToPel(8, 7), 78);
 }
 
+TEST(Char, SamePolarityKeepsTheDetectedMarkOtherChangesForgetIt) {
+    M m;
+    m.hasDetectedMarkRect(true);
+    vxOCChar c;
+    for (auto change : {+[](vxOCChar& x) { x.polarity(vxOCDefs::eDarkOnLight); },
+                        +[](vxOCChar& x) { x.image(ramp()); }, +[](vxOCChar& x) { x.mask(ramp()); },
+                        +[](vxOCChar& x) { x.normalizedImage(ramp()); },
+                        +[](vxOCChar& x) { x.imageArea(vxPelRect(1, 1, 1, 1)); }}) {
+        c.metrics(m);
+        c.polarity(c.polarity());
+        EXPECT_TRUE(c.metrics().hasDetectedMarkRect());
+        change(c);
+        EXPECT_FALSE(c.metrics().hasDetectedMarkRect());
+    }
+}
+
 TEST(Char, BinarizationFollowsThresholdAndInvertAndIsDroppedOnChange) {
-    struct Case {
-        long threshold;
-        bool invert;
-        unsigned char at99, at100;
-    } cases[] = {{100, false, 0, 255}, {100, true, 255, 0}, {0, false, 255, 255},
-                 {256, false, 0, 0}};
+    const struct { long threshold; bool invert; unsigned char at99, at100; } cases[] = {
+        {100, false, 0, 255}, {100, true, 255, 0}, {0, false, 255, 255}, {256, false, 0, 0}};
     vxPelBuffer<unsigned char> img(2, 1);
     *img.pointToPel(0, 0) = 99;
     *img.pointToPel(1, 0) = 100;
     vxOCChar c;
     c.normalizedImage(img);
     c.hasThresholdAndInvert(true);
-    for (const Case& k : cases) {
+    for (const auto& k : cases) {
         c.threshold(k.threshold);
         c.invert(k.invert);
         const Image b = c.binarizedImage();
-        EXPECT_EQ(*b.pointToPel(0, 0), k.at99) << k.threshold << k.invert;
-        EXPECT_EQ(*b.pointToPel(1, 0), k.at100) << k.threshold << k.invert;
+        EXPECT_TRUE(*b.pointToPel(0, 0) == k.at99 && *b.pointToPel(1, 0) == k.at100)
+            << k.threshold << " " << k.invert;
     }
     c.threshold(300);
     expectThrows<vxOCDefs::BadParams>([&] { c.binarizedImage(); }, L"threshold() > 256)");
     c.threshold(100);
-    EXPECT_EQ(*c.binarizedImageMarkRect().pointToPel(1, 0), 255);
     EXPECT_EQ(c.binarizedImageMarkRect().window(), vxPelRect(1, 0, 1, 1));
     c.threshold(101);
     expectThrows<vxOCDefs::RectNotSpecified>([&] { c.binarizedImageMarkRect(); },
@@ -151,22 +147,15 @@ TEST(Char, UniqueInstanceKeys) {
     keys = {{65, -1}};
     EXPECT_FALSE(vxOCChar::makeUniqueInstanceKeys(keys) || keys[0].instance() != 0);
 
-    struct Case {
-        vxOCCharKey key;
-        std::vector<vxOCCharKey> keys;
-        long instance;
-    } cases[] = {
+    const struct { vxOCCharKey key; std::vector<vxOCCharKey> keys; long instance; } cases[] = {
         {{65, 2}, {{65, 0}, {65, 1}, {65, 2}}, 3},
         {{65, 2}, {{65, 0}, {65, 2}}, 1},
         {{65, 5}, {{65, 0}, {66, 5}}, 5},                   // other codes don't count
         {{65, -1}, {{65, 0, 3, 4}, {65, -1}}, 1},           // nor fonts and variants
         {{65, 0}, {{65, 0}, {65, 0}, {65, -4}, {65, 1}}, 2}, // duplicates and negatives
     };
-    for (const Case& k : cases)
+    for (const auto& k : cases)
         EXPECT_EQ(vxOCChar::makeUniqueInstanceKey(k.key, k.keys).instance(), k.instance);
-    vxOCChar a;
-    a.key({65, 0});
-    EXPECT_EQ(vxOCChar::makeUniqueInstanceKey({65, 0}, std::vector<vxOCChar>{a}).instance(), 1);
 }
 
 TEST(Char, MoveOriginShiftsClientFramesAndRectangles) {
@@ -189,41 +178,38 @@ TEST(Char, MoveOriginShiftsClientFramesAndRectangles) {
     EXPECT_EQ(c.markOrImageArea(), vxPelRect(8, 6, 2, 1));
 }
 
-TEST(Char, RecordRoundTripsWithAndWithoutCopies) {
+TEST(Char, RecordAndArchiveRoundTripsAreExact) {
     const vxOCChar c = fullChar();
     for (bool copy : {false, true}) {
         voc_char record;
         ASSERT_EQ(voc_char_construct(&record), VOC_OK);
         c.getCharacter(record, copy);
-        EXPECT_EQ(record.name32[1], U'\U0001F600');
         EXPECT_EQ(record.image.pels == c.image().pointToPel(7, 6), !copy);
         c.getCharacter(record, copy); // refilling releases what the record held
         vxOCChar back;
         back.setCharacter(record, copy);
+        if (copy) { // a bad polarity changes nothing
+            record.polarity = voc_charPolarity(3);
+            expectThrows<vxOCDefs::BadParams>([&] { back.setCharacter(record, false); },
+                                              L"Illegal polarity");
+        }
         voc_char_destruct(&record);
         EXPECT_EQ(back, c);
         EXPECT_EQ(back.image().window(), c.image().window());
     }
-    voc_char record;
-    voc_char_construct(&record);
-    record.polarity = voc_charPolarity(3);
-    vxOCChar t = c;
-    expectThrows<vxOCDefs::BadParams>([&] { t.setCharacter(record, false); }, L"Illegal polarity");
-    EXPECT_EQ(t, c);
-    voc_char_destruct(&record);
-}
 
-TEST(Char, ArchiveRoundTripIsExactAndBrokenArchivesChangeNothing) {
-    const vxOCChar c = fullChar();
     const vxOCChar back = oc_test::load<vxOCChar>(oc_test::store(c));
     EXPECT_EQ(back, c);
-    EXPECT_TRUE(vfPelEqual(back.binarizedImage(), c.binarizedImage()));
-    EXPECT_EQ(oc_test::store(back), oc_test::store(c));
+    const std::vector<unsigned char> bytes = oc_test::store(c);
+    EXPECT_EQ(oc_test::store(back), bytes);
+    // After the version byte, the key and the polarity comes the image.
+    const std::vector<unsigned char> image = oc_test::store(c.image());
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), bytes.begin() + 22));
     oc_test::expectBrokenArchivesRefused(c, vxOCChar());
+}
 
-    // The polarity (after the version byte and the key) loads unchecked, unless the
-    // enumeration cannot hold it.
-    std::vector<unsigned char> bytes = oc_test::store(c);
+TEST(Char, ArchivedPolarityLoadsUncheckedUnlessTheEnumerationCannotHoldIt) {
+    std::vector<unsigned char> bytes = oc_test::store(fullChar());
     bytes[18] = 3;
     EXPECT_EQ(oc_test::load<vxOCChar>(bytes).polarity(), vxOCDefs::Polarity(3));
     bytes[18] = 8;

@@ -13,24 +13,21 @@
 namespace {
 
 using Image = vxPelBuffer_const<unsigned char>;
+const Image none;
 
 // A w x h image of `paper` with `ink` in the rectangle r.
 vxPelBuffer<unsigned char> card(long w, long h, unsigned char paper, unsigned char ink,
                                 const vxPelRect& r) {
-    vxPelBuffer<unsigned char> img(w, h);
-    for (long y = 0; y < h; ++y)
-        for (long x = 0; x < w; ++x)
-            *img.pointToPel(x, y) = r.contains(x, y) ? ink : paper;
+    vxPelBuffer<unsigned char> img(w, h), inked = img;
+    vfPelSet(img, paper);
+    inked.window(r, false);
+    vfPelSet(inked, ink);
     return img;
 }
 
-// The bounding box of the pixels below `level` in rect (the null rectangle if none).
-vxPelRect darkBox(const Image& img, const vxPelRect& rect, int level) {
-    vxPelRect box;
-    for (long y = rect.y(); y < rect.lr().y(); ++y)
-        for (long x = rect.x(); x < rect.lr().x(); ++x)
-            if (*img.pointToPel(x, y) < level) box = box.enclose(vxPelRect(x, y, 1, 1));
-    return box;
+bool detect(const Image& img, const vxPelRect& rect, vxOCDefs::Polarity polarity, vxRect& found,
+            const Image& mask = none, bool blank = false) {
+    return vf_DetectMarkRect_(img, rect, mask, blank, polarity, found);
 }
 
 } // namespace
@@ -39,8 +36,7 @@ TEST(MarkDetection, CareRegionWindowsOrUnbindsTheMask) {
     bool ok = false;
     Image empty = card(6, 6, 0, 127, vxPelRect(1, 1, 2, 2));
     EXPECT_EQ(vf_OCWindowMaskCareRegion(empty, 128, ok), vxPelRect());
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(empty.isBound());
+    EXPECT_FALSE(ok || empty.isBound());
     Image full = card(6, 6, 0, 200, vxPelRect(1, 2, 3, 2));
     EXPECT_EQ(vf_OCWindowMaskCareRegion(full, 128, ok), vxPelRect(1, 2, 3, 2));
     EXPECT_FALSE(full.isBound());
@@ -63,33 +59,27 @@ TEST(MarkDetection, PaddingKeepsTheRegionAndFillsWithinTheBordersRange) {
     for (long y = 0; y < 7; ++y)
         EXPECT_EQ(*img.pointToPel(0, y), smoothed[y]) << y;
 
-    // A noisy region inside a larger window; the caller's pixels stay as they were.
+    // A noisy region inside a larger window, padded on copies: the caller's pixels stay.
     vxPelBuffer<unsigned char> big(40, 30);
-    for (long y = 0; y < 30; ++y)
-        for (long x = 0; x < 40; ++x)
-            *big.pointToPel(x, y) = static_cast<unsigned char>((x * 37 + y * 101) % 200 + 20);
     const vxPelRect region(9, 7, 20, 15);
+    int lo = 255, hi = 0; // the range of the region's border
+    for (long y = 0; y < 30; ++y)
+        for (long x = 0; x < 40; ++x) {
+            const int v = (x * 37 + y * 101) % 200 + 20;
+            *big.pointToPel(x, y) = static_cast<unsigned char>(v);
+            if (region.contains(x, y) && (x == 9 || x == 28 || y == 7 || y == 21))
+                lo = std::min(lo, v), hi = std::max(hi, v);
+        }
+    const vxPelBuffer<unsigned char> original = vfPelCopy(big);
     Image padded = big;
     vf_OCBackgroundPadImage(padded, region);
-    Image inside = padded, source = big;
-    inside.window(region, false);
-    source.window(region, false);
-    EXPECT_TRUE(vfPelEqual(inside, source));
-    int lo = 255, hi = 0; // the range of the region's border
-    for (const vxPelRect& edge : {vxPelRect(9, 7, 20, 1), vxPelRect(9, 21, 20, 1),
-                                  vxPelRect(9, 7, 1, 15), vxPelRect(28, 7, 1, 15)}) {
-        source.window(edge, false);
-        lo = std::min<int>(lo, vfPelMin(source));
-        hi = std::max<int>(hi, vfPelMax(source));
-    }
+    EXPECT_TRUE(vfPelEqual(big, original));
     for (long y = 0; y < 30; ++y)
-        for (long x = 0; x < 40; ++x)
-            if (!region.contains(x, y)) {
-                EXPECT_TRUE(*padded.pointToPel(x, y) >= lo && *padded.pointToPel(x, y) <= hi);
-            }
-    Image same = big;
-    vf_OCBackgroundPadImage(same, big.window());
-    EXPECT_TRUE(vfPelEqual(same, big));
+        for (long x = 0; x < 40; ++x) {
+            const int v = *padded.pointToPel(x, y);
+            if (region.contains(x, y)) EXPECT_EQ(v, *big.pointToPel(x, y));
+            else EXPECT_TRUE(v >= lo && v <= hi) << x << "," << y;
+        }
 }
 
 TEST(MarkDetection, PaddingWithAMask) {
@@ -98,55 +88,46 @@ TEST(MarkDetection, PaddingWithAMask) {
     vxPelBuffer<unsigned char> mask = card(10, 10, 0, 10, vxPelRect(0, 0, 10, 10));
     bool ok = true;
     vf_OCBackgroundPadImage(img, mask, 128, img.window(), ok); // no care pixel
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(mask.isBound());
+    EXPECT_FALSE(ok || mask.isBound());
     EXPECT_TRUE(vfPelEqual(img, original));
-
     mask = card(10, 10, 0, 255, vxPelRect(3, 3, 4, 4)); // care everywhere in its region
     vf_OCBackgroundPadImage(img, mask, 128, img.window(), ok);
-    EXPECT_TRUE(ok);
-    EXPECT_FALSE(mask.isBound());
+    EXPECT_TRUE(ok && !mask.isBound());
     EXPECT_EQ(vfPelMin(img), 200); // the ink region spread over the window
 }
 
 TEST(MarkDetection, PolarityFromTheBorderAndDegenerateImages) {
-    const vxPelRect ink(5, 4, 6, 9);
-    struct Case {
+    const auto unknown = vxOCDefs::eUnknownPolarity, dark = vxOCDefs::eDarkOnLight;
+    const struct {
         unsigned char paper, ink;
         vxOCDefs::Polarity polarity;
-        bool found;
+        vxRect expected; // client frame: x 2 + 1, y 2; the null rectangle when none found
     } cases[] = {
-        {200, 30, vxOCDefs::eUnknownPolarity, true}, {30, 200, vxOCDefs::eUnknownPolarity, true},
-        {200, 30, vxOCDefs::eDarkOnLight, true},     {200, 30, vxOCDefs::eLightOnDark, true},
-        {90, 90, vxOCDefs::eUnknownPolarity, false},
+        {200, 30, unknown, vxRect(11, 8, 12, 18)}, {30, 200, unknown, vxRect(11, 8, 12, 18)},
+        {200, 30, dark, vxRect(11, 8, 12, 18)},
+        {200, 30, vxOCDefs::eLightOnDark, vxRect(1, 0, 32, 32)}, // the paper around the ink
+        {90, 90, unknown, vxRect()},
     };
-    for (const Case& k : cases) {
-        vxPelBuffer<unsigned char> img = card(16, 16, k.paper, k.ink, ink);
+    for (const auto& k : cases) {
+        vxPelBuffer<unsigned char> img = card(16, 16, k.paper, k.ink, vxPelRect(5, 4, 6, 9));
         img.clientFromImageXform(vxXform<2>(vxMatrix<2>(2, 0, 0, 2), vxVector<2>(1, 0)));
         vxRect found(1, 1, 1, 1);
-        EXPECT_EQ(vf_DetectMarkRect_(img, img.window(), Image(), false, k.polarity, found), k.found);
-        // Light ink asked for as dark finds the paper around it.
-        const bool paperFound = k.polarity == vxOCDefs::eLightOnDark;
-        const vxRect expected = !k.found ? vxRect()
-                                : paperFound ? vxRect(1, 0, 32, 32)
-                                             : vxRect(11, 8, 12, 18);
-        EXPECT_EQ(found, expected) << int(k.paper) << " " << k.polarity;
+        EXPECT_EQ(detect(img, img.window(), k.polarity, found), !k.expected.degen());
+        EXPECT_EQ(found, k.expected) << int(k.paper) << " " << k.polarity;
     }
-    // A border split evenly between the two sides tells nothing.
-    vxPelBuffer<unsigned char> split = card(8, 8, 200, 20, vxPelRect(0, 0, 4, 8));
-    vxRect r;
-    EXPECT_FALSE(vf_DetectMarkRect_(split, split.window(), Image(), false,
-                                    vxOCDefs::eUnknownPolarity, r));
-    EXPECT_TRUE(vf_DetectMarkRect_(split, split.window(), Image(), false, vxOCDefs::eDarkOnLight, r));
-    EXPECT_FALSE(vf_DetectMarkRect_(split, split.window(), Image(), true, vxOCDefs::eDarkOnLight, r));
-    // With a mask only care pixels are marks: the care half holds no ink.
+    // A border split evenly between the two sides tells nothing; a blank finds nothing;
+    // with a mask only care pixels are marks, and the care half holds no ink.
+    const vxPelBuffer<unsigned char> split = card(8, 8, 200, 20, vxPelRect(0, 0, 4, 8));
     const Image mask = card(8, 8, 0, 255, vxPelRect(4, 0, 4, 8));
-    EXPECT_FALSE(vf_DetectMarkRect_(split, split.window(), mask, false, vxOCDefs::eDarkOnLight, r));
+    vxRect r;
+    EXPECT_FALSE(detect(split, split.window(), unknown, r));
+    EXPECT_TRUE(detect(split, split.window(), dark, r));
+    EXPECT_FALSE(detect(split, split.window(), dark, r, none, true));
+    EXPECT_FALSE(detect(split, split.window(), dark, r, mask));
 }
 
 TEST(MarkDetection, OriginsFallBackToTheImageCorner) {
     const vxPelBuffer<unsigned char> img = card(16, 16, 200, 30, vxPelRect(5, 4, 6, 9));
-    const Image none;
     const auto unknown = vxOCDefs::eUnknownPolarity;
     vxVector<2> o;
     EXPECT_TRUE(vf_computeOriginImageCenter_(img, img.window(), none, o) && o == vxVector<2>(8, 8));
@@ -164,31 +145,31 @@ TEST(MarkDetection, RealGlyphsInBothPolarities) {
     for (const char* font : {"libmono", "freemono"}) {
         const fs::path dir = fs::path(OC_REALFONT_DIR) / "teach" / font;
         if (!fs::exists(dir)) GTEST_SKIP() << "no real-font data";
-        const vxPelBuffer<unsigned char> sheet = vfReadPgm((dir / "sheet.pgm").string());
+        const Image sheet = vfReadPgm((dir / "sheet.pgm").string());
         vxPelMapTable invert;
         for (int v = 0; v < 256; ++v)
             invert[v] = static_cast<unsigned char>(255 - v);
         const Image inverted = vfPelMap(sheet, invert);
         std::ifstream manifest(dir / "manifest.txt");
-        long key = 0, x = 0, y = 0, w = 0, h = 0;
+        long key = 0, x = 0, y = 0, w = 0, h = 0, count = 0;
         std::string name, file;
-        int count = 0;
-        vxPelRect last;
+        vxPelRect cell;
         while (manifest >> key >> name >> file >> x >> y >> w >> h) {
-            last = vxPelRect(x, y, w, h);
             SCOPED_TRACE(std::string(font) + " " + name);
-            const vxPelRect cell(x, y, w, h);
+            cell = vxPelRect(x, y, w, h);
             Image window = sheet;
             window.window(cell, false);
-            const vxPelRect truth =
-                darkBox(sheet, cell, (vfPelMin(window) + vfPelMax(window) + 1) / 2);
+            // The truth: the bounding box of the pixels darker than the cell's mid-grey.
+            const int mid = (vfPelMin(window) + vfPelMax(window) + 1) / 2;
+            vxPelRect truth;
+            for (long v = y; v < y + h; ++v)
+                for (long u = x; u < x + w; ++u)
+                    if (*sheet.pointToPel(u, v) < mid) truth = truth.enclose(vxPelRect(u, v, 1, 1));
             for (const bool dark : {true, false}) {
-                const Image& img = dark ? Image(sheet) : inverted;
                 vxRect found, forced;
-                ASSERT_TRUE(vf_DetectMarkRect_(img, cell, Image(), false,
-                                               vxOCDefs::eUnknownPolarity, found));
-                vf_DetectMarkRect_(img, cell, Image(), false,
-                                   dark ? vxOCDefs::eDarkOnLight : vxOCDefs::eLightOnDark, forced);
+                ASSERT_TRUE(detect(dark ? sheet : inverted, cell, vxOCDefs::eUnknownPolarity, found));
+                detect(dark ? sheet : inverted, cell,
+                       dark ? vxOCDefs::eDarkOnLight : vxOCDefs::eLightOnDark, forced);
                 EXPECT_EQ(found, forced); // the polarity decided is the true one
                 EXPECT_TRUE(vfRealEq(found.ul(), vxVector<2>(truth.ul()), 1.0) &&
                             vfRealEq(found.lr(), vxVector<2>(truth.lr()), 1.0));
@@ -197,12 +178,10 @@ TEST(MarkDetection, RealGlyphsInBothPolarities) {
         }
         EXPECT_EQ(count, 38);
         // The place of the cell after the last one is blank paper, in both polarities.
-        const vxPelRect blank(last.x() + last.width(), last.y(), last.width(), last.height());
+        const vxPelRect blank = cell.translate(cell.width(), 0);
         ASSERT_TRUE(sheet.window().contains(blank));
         vxRect found;
-        EXPECT_FALSE(vf_DetectMarkRect_(Image(sheet), blank, Image(), false,
-                                        vxOCDefs::eUnknownPolarity, found));
-        EXPECT_FALSE(vf_DetectMarkRect_(inverted, blank, Image(), false,
-                                        vxOCDefs::eUnknownPolarity, found));
+        EXPECT_FALSE(detect(sheet, blank, vxOCDefs::eUnknownPolarity, found));
+        EXPECT_FALSE(detect(inverted, blank, vxOCDefs::eUnknownPolarity, found));
     }
 }
