@@ -1,20 +1,24 @@
-// Archive checks shared by the character-data tests, on top of the foundation's.
+// Archive and error checks shared by the character-data tests, on top of the foundation's.
 #pragma once
 
 #include "../platform/foundation/archive_test_util.h"
+#include "vxException.h"
+
+#include <functional>
+#include <tuple>
+#include <typeinfo>
 
 namespace oc_test {
 
 template <class T> std::vector<unsigned char> store(T value) {
     vxArchive ar;
-    ar || value;
-    return ar.bytes();
+    return (ar || value).bytes();
 }
 
-template <class T> T load(const std::vector<unsigned char>& bytes, T into = T()) {
+template <class T> T load(const std::vector<unsigned char>& bytes) {
     vxArchive ar(bytes);
-    ar || into;
-    EXPECT_EQ(ar.remaining(), 0u);
+    T into;
+    EXPECT_EQ((ar || into).remaining(), 0u);
     return into;
 }
 
@@ -28,6 +32,20 @@ template <class T> void expectBrokenArchivesRefused(const T& value, const T& tar
     vxArchive later(bytes);
     EXPECT_THROW(later || t, vxArchive::UnknownVersion);
     EXPECT_TRUE(t == target);
+}
+
+// A call that must throw exactly the type given, carrying the message given.
+using Refusal = std::tuple<const std::type_info&, const wchar_t*, std::function<void()>>;
+
+inline void expectRefusals(std::initializer_list<Refusal> refusals) {
+    for (const auto& [type, message, call] : refusals) {
+        try {
+            call();
+            ADD_FAILURE() << "no " << type.name() << " " << message;
+        } catch (const vxException& e) {
+            EXPECT_TRUE(typeid(e) == type && e.message() == message) << e.what() << ", " << message;
+        }
+    }
 }
 
 } // namespace oc_test
