@@ -99,6 +99,11 @@ TEST(MarkDetection, PolarityFromTheBorderDegenerateImagesAndOrigins) {
                                                             vxRect(1, 1, 1, 1), k.polarity, o) ||
                      o != vxVector<2>(1, 32));
     }
+    const vxPelBuffer<unsigned char> plain = card(16, 16, 200, 30, vxPelRect(5, 4, 6, 9));
+    vxVector<2> o;
+    EXPECT_TRUE(vf_computeOriginImageCenter_(plain, plain.window(), none, o) && o == vxVector<2>(8, 8));
+    EXPECT_TRUE(vf_computeOriginImageLowerLeft_(plain, plain.window(), none, o) &&
+                o == vxVector<2>(0, 16));
     // A border split evenly between the two sides tells nothing; a blank finds nothing;
     // with a mask only care pixels are marks, and the care half holds no ink.
     const vxPelBuffer<unsigned char> split = card(8, 8, 200, 20, vxPelRect(0, 0, 4, 8));
