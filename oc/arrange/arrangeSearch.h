@@ -31,7 +31,7 @@ bool vf_IsClientFlipped(const vxPelBuffer_const<unsigned char>& image);
 // to the straight reading direction while it has two matched characters (it may still
 // become an arc, whose sense counts from its third character on).
 // `isFinal` also records the per-position and per-line details, complete even when
-// only the fits reject the candidate (a line no fit accepts is detailed from a straight
+// a rule or the fits reject the candidate (a line no fit accepts is detailed from a straight
 // fit free of the line type and text direction, where the characters follow one another
 // along it), since a padded candidate may break a rule that depends on its length.
 // `alphabet` is not read; `isClientFlipped` is the handedness of vf_IsClientFlipped.

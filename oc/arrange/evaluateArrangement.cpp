@@ -68,9 +68,15 @@ bool vf_EvaluateArrangement(const vx_ArrangeCandidate& candidate, const vxOCAlph
                             const std::vector<std::vector<double>>& candidateScores,
                             const vxOCArrangeParams& params, bool isClientFlipped, bool isFinal,
                             vx_ArrangeCost& cost) {
-    return vf_EvaluateArrangementCounts(candidate, targetKeys, positionInfo, candidateScores,
-                                        params, isFinal, cost) &&
-           vf_EvaluateArrangementGeometry(candidate, alphabet, targetKeys, positionInfo,
-                                          candidatePoses, candidateScores, params, isClientFlipped,
-                                          isFinal, cost);
+    const bool counted = vf_EvaluateArrangementCounts(candidate, targetKeys, positionInfo,
+                                                      candidateScores, params, isFinal, cost);
+    if (!counted && !isFinal) return false;
+    // The final evaluation details every position and line even when a count rejects the
+    // candidate: parameters loaded from an archive are not checked again, and a line
+    // limit below 1 rejects even a best candidate of lone unmatched positions.
+    const bool fitted = vf_EvaluateArrangementGeometry(candidate, alphabet, targetKeys,
+                                                       positionInfo, candidatePoses,
+                                                       candidateScores, params, isClientFlipped,
+                                                       isFinal, cost);
+    return counted && fitted;
 }

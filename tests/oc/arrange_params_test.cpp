@@ -173,13 +173,15 @@ TEST(ArrangeParams, RefusedValuesLoadAsStoredAndArrangingWithThemFailsCleanly) {
                                 L"two");
     vxPelBuffer<unsigned char> image(vxPelRect(0, 0, 80, 60));
     std::fill_n(image.pointToPel(0, 0), 80 * 60, 200);
-    for (const auto& b : {with(1, 0.0), with(17, 1.5), with(25, 0), with(47, -1),
+    for (const auto& b : {with(1, 0.0), with(17, 1.5), with(25, 0), with(25, -1), with(47, -1),
                           with(83, notANumber), with(115, -1.0), with(124, -1), with(128, -1.0)}) {
         const vxOCArrangeParams params = loaded(b);
         EXPECT_EQ(store(params), b);
         vxOCArrangeResults r;
         try {
             vfOCArrange(image, alphabet, {'A', 'E'}, params, r);
+        } catch (const vxAssertionFailure& e) {
+            ADD_FAILURE() << e.what();
         } catch (const vxException&) {
         }
     }
