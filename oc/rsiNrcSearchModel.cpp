@@ -87,6 +87,7 @@ vxRSINrcSearchModel::vxRSINrcSearchModel(const vxPelBuffer_const<unsigned char>&
     for (double s : scales) {
         const double scale = s / params.nominalScale;
         for (double a : angles) {
+            vxAttention::check(); // a bank is dozens of trainings: stay answerable
             const vxRadian angle = vxDegree(a);
             vxPelBuffer<unsigned char> turned, turnedMask;
             vf_AffineTransform(image, mask, angle, scale, turned, turnedMask,
@@ -133,6 +134,7 @@ void vxRSINrcSearchModel::run(const vxPelBuffer_const<unsigned char>& image,
     vxNrcSearchResultSet set;
     for (long b = 0; b < numModels(); ++b) {
         const vxNrcSearchModel& entry = bank_[static_cast<size_t>(b)];
+        vxAttention::check();
         try {
             entry.run(image, params.window, runParams, set);
         } catch (const vxTimeout::Error&) {
