@@ -27,8 +27,9 @@ void vf_PadImageWithMedian(const vxPelBuffer_const<unsigned char>& src,
 // (255 where the sampled value is 128 or more, else 0). Bicubic for the image. `diag`
 // is accepted for symmetry with the other compilation steps and not used. Throws
 // vxPel::NonLinearXform or vxGeomDefs::Singular for transforms that cannot be
-// inverted linearly, and what vfAffineTransformWithClipping throws; image and mask
-// are left as they were when it throws.
+// inverted linearly, vxOCDefs::BadParams when the result would hold more than 64 times
+// ref's pixels (and more than 65,536), and what vfAffineTransformWithClipping throws;
+// image and mask are left as they were when it throws.
 void vf_ResampleToModelGrid(const vxPelBuffer_const<unsigned char>& ref,
                             vxPelBuffer_const<unsigned char>& image,
                             vxPelBuffer_const<unsigned char>& mask, vxDiagObject* diag);

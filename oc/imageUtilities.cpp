@@ -3,6 +3,7 @@
 #include "vx_OCImageUtilities.h"
 
 #include "vf_corr.h"
+#include "vxOCDefs.h"
 #include "vxPelOps.h"
 
 #include <algorithm>
@@ -177,6 +178,12 @@ void vf_ResampleToModelGrid(const vxPelBuffer_const<unsigned char>& ref,
     const double ys = area.yLength() / modelToImage.yScale();
     const long nx = std::max(1L, sampleCount(xs));
     const long ny = std::max(1L, sampleCount(ys));
+    // Characters taught at client scales a hundred times apart would make a picture of
+    // up to a billion pixels, and a search over it that never ends: such a pair is not
+    // compared.
+    const double modelPixels = double(ref.width()) * double(ref.height());
+    if (double(nx) * double(ny) > std::max(65536.0, 64.0 * modelPixels))
+        throw vxOCDefs::BadParams(L"Image too large on the model's pixel grid");
     if (xs > 0) area.xLength(area.xLength() * static_cast<double>(nx) / xs);
     if (ys > 0) area.yLength(area.yLength() * static_cast<double>(ny) / ys);
     area.xRotation(modelToImage.xRot());

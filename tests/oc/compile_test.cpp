@@ -130,6 +130,13 @@ TEST(Compile, ImagesOnOtherGridsAreResampled) {
     EXPECT_GT(a.confusion(1, 3), 0.999);
     EXPECT_NEAR(a.characterOffset(1, 3).trans().x(), 5.0, 1e-6);
     EXPECT_NEAR(a.characterOffset(1, 3).trans().y(), -3.0, 1e-6);
+
+    // Taught 300 times larger in client units, the other character would become a picture
+    // of 10,000 x 13,000 pixels on the small one's grid: that pair is not compared.
+    const vxXform<2> huge(vxMatrix<2>::scaling(300.0, 300.0), vxVector<2>());
+    const vxOCAlphabet far({modelOf(1, small.image, vxXform<2>()), modelOf(4, small.image, huge)},
+                           0.5, true, L"");
+    EXPECT_EQ(far.confusion(1, 4), 0.0);
 }
 
 TEST(Compile, StopRequestsLeaveTheAlphabetAsItWasAndDiagnosticsRecordWhenAsked) {
