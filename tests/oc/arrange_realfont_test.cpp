@@ -214,7 +214,8 @@ void expectEveryCharacterFindsItself(const Sheet& sheet, const std::string& font
     vxOCArrangeParams params;
     params.timeout(2000.0);
     params.minMatchScore(0.0);
-    int checked = 0;
+    int checked = 0, found = 0;
+    double lowest = 1.0, farthest = 0.0;
     for (const Sheet::Cell& cell : sheet.cells) {
         SCOPED_TRACE(testing::Message() << font << " " << cell.name);
         double spread = 0.0;
@@ -231,7 +232,13 @@ void expectEveryCharacterFindsItself(const Sheet& sheet, const std::string& font
                                 cell.rect.y() + 0.5 * cell.rect.height());
         EXPECT_LT((centre - truth).length(), 0.5);
         EXPECT_LT(std::abs(pose.angle().signedNorm().plain()), 0.02);
+        found += r.scores()[0] >= 0.95 && (centre - truth).length() < 0.5;
+        lowest = std::min(lowest, r.scores()[0]);
+        farthest = std::max(farthest, (centre - truth).length());
     }
+    std::printf("%s: %d of %d alignable characters find themselves (of %zu); lowest score %.3f, "
+                "farthest centre %.3f px\n",
+                font.c_str(), found, checked, sheet.cells.size(), lowest, farthest);
     EXPECT_GE(checked, 25) << font; // most characters can be aligned
 }
 
