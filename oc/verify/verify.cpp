@@ -636,6 +636,7 @@ void vfOCVerify(const vxPelBuffer_const<unsigned char>& image,
 
     const std::vector<bool> moved = alignToLines(places, status, placedScores, alphabet, targetKeys,
                                                  arrangeParams, verifyParams);
+    std::map<long, double> blankLimits;
     for (std::size_t i = 0; i < n && i < places.size(); ++i) {
         vxAttention::check();
         const long key = targetKeys[i];
@@ -643,7 +644,11 @@ void vfOCVerify(const vxPelBuffer_const<unsigned char>& image,
         if (model.charType() == vxOCModel::eBlank) {
             // A blank the arranger placed passes when its place is as bare as paper.
             if (status[i] == vxOCArrangeDefs::eUnknown) continue;
-            const double limit = blankStructureLimit(alphabet, model);
+            // Measured over every character of the alphabet: once per blank key.
+            const auto known = blankLimits.find(key);
+            const double limit = known != blankLimits.end()
+                                     ? known->second
+                                     : blankLimits[key] = blankStructureLimit(alphabet, model);
             double structure = 1.0;
             try {
                 structure = structureAt(image, mask, model, places[i].pose);
