@@ -2,6 +2,8 @@
 // edge spread, and each character's rotational symmetry.
 #include "vx_OCExtract.h"
 
+#include "finderTrainingCache.h"
+
 #include "vxAttention.h"
 #include "vxEdgeDetect.h"
 #include "vxTimer.h"
@@ -35,10 +37,57 @@ vxPelBuffer_const<unsigned char> characterWindow(const vxOCModel& model) {
     return window;
 }
 
-const vxOCModel* modelOf(const vxPtrHandle_const<vxOCAlphabet>& alphabet, long key) {
+const vxPtrHandle_const<vxOCModel>* modelOf(const vxPtrHandle_const<vxOCAlphabet>& alphabet,
+                                            long key) {
     if (!alphabet) return nullptr;
     const long index = alphabet->characterIndex(key);
-    return index < 0 ? nullptr : alphabet->characters()[static_cast<std::size_t>(index)].get();
+    return index < 0 ? nullptr : &alphabet->characters()[static_cast<std::size_t>(index)];
+}
+
+// Trains the pattern of one character window (or finds it unsuitable). A time limit
+// or abort passes out; nothing is cached then.
+std::shared_ptr<const vx_OCTrainedCharacter>
+trainCharacter(const vxPelBuffer_const<unsigned char>& window, bool autoGrain, double coarse,
+               double fine) {
+    auto out = std::make_shared<vx_OCTrainedCharacter>();
+    vxPelBuffer<unsigned char> enlarged;
+    if (isSmall(window)) vf_AffineTransform(window, vxRadian(0.0), 2.0, enlarged, kBilinear);
+    const vxPelBuffer_const<unsigned char> trainImage =
+        isSmall(window) ? vxPelBuffer_const<unsigned char>(enlarged) : window;
+
+    double spread = 0.0;
+    if (vf_IsUnsuitableForAlignment_(trainImage, &spread)) return out;
+
+    // The second attempt trains at full resolution only, which succeeds where the
+    // coarse levels lose too many features.
+    auto pattern = std::make_shared<vxKSAlignPattern>();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            if (attempt == 0) {
+                pattern->autoSelectGrainLimits(autoGrain);
+                if (!autoGrain)
+                    pattern->grainLimits(static_cast<float>(coarse), static_cast<float>(fine));
+            } else {
+                pattern->autoSelectGrainLimits(false);
+                pattern->grainLimits(1.0, 1.0);
+            }
+            pattern->train(trainImage, kTrainModeAll, nullptr, 0);
+            out->pattern = std::move(pattern);
+            out->spread = spread;
+            return out;
+        } catch (const vx_KSDefs::Errors&) {
+            // the tool's message is not needed: the character simply gets no pattern
+        }
+    }
+    return out;
+}
+
+bool sameTrainingImage(const vxKSAlignPattern& a, const vxKSAlignPattern& b) {
+    const vxPelBuffer_const<unsigned char>& x = a.trainImage();
+    const vxPelBuffer_const<unsigned char>& y = b.trainImage();
+    if (!x.isBound() || !y.isBound() || x.window() != y.window()) return false;
+    return x.pointToPel(x.window().x(), x.window().y()) ==
+           y.pointToPel(y.window().x(), y.window().y());
 }
 
 } // namespace
@@ -89,41 +138,20 @@ void vx_OCExtractModel::train_(const vxPtrHandle_const<vxOCAlphabet>& alphabet,
     for (std::size_t i = 0; i < n; ++i) {
         vxAttention::check();
         ranking[i] = {static_cast<long>(i), 0.0};
-        const vxOCModel* model = modelOf(alphabet, keys_[i]);
-        if (!model || model->charType() == vxOCModel::eBlank) continue;
-        const vxPelBuffer_const<unsigned char> window = characterWindow(*model);
+        const vxPtrHandle_const<vxOCModel>* model = modelOf(alphabet, keys_[i]);
+        if (!model || (*model)->charType() == vxOCModel::eBlank) continue;
+        const vxPelBuffer_const<unsigned char> window = characterWindow(**model);
         if (!window.isBound()) continue;
-        vxPelBuffer<unsigned char> enlarged;
-        if (isSmall(window)) vf_AffineTransform(window, vxRadian(0.0), 2.0, enlarged, kBilinear);
-        const vxPelBuffer_const<unsigned char> trainImage =
-            isSmall(window) ? vxPelBuffer_const<unsigned char>(enlarged) : window;
-
-        double spread = 0.0;
-        if (vf_IsUnsuitableForAlignment_(trainImage, &spread)) continue;
-
-        // The second attempt trains at full resolution only, which succeeds where the
-        // coarse levels lose too many features.
-        auto pattern = std::make_unique<vxKSAlignPattern>();
-        bool trained = false;
-        for (int attempt = 0; attempt < 2 && !trained; ++attempt) {
-            try {
-                if (attempt == 0) {
-                    pattern->autoSelectGrainLimits(autoGrain);
-                    if (!autoGrain)
-                        pattern->grainLimits(static_cast<float>(coarse), static_cast<float>(fine));
-                } else {
-                    pattern->autoSelectGrainLimits(false);
-                    pattern->grainLimits(1.0, 1.0);
-                }
-                pattern->train(trainImage, kTrainModeAll, nullptr, 0);
-                trained = true;
-            } catch (const vx_KSDefs::Errors&) {
-                // the tool's message is not needed: the character simply gets no pattern
-            }
+        const vx_OCTrainingCache::Key cacheKey =
+            vx_OCTrainingCache::keyOf(*model, window, params_.grainLimits);
+        std::shared_ptr<const vx_OCTrainedCharacter> trained = vx_OCTrainingCache::find(cacheKey);
+        if (!trained) {
+            trained = trainCharacter(window, autoGrain, coarse, fine);
+            vx_OCTrainingCache::store(cacheKey, trained);
         }
-        if (!trained) continue;
-        patterns_[i] = pattern.release();
-        ranking[i].second = spread;
+        if (!trained->pattern) continue;
+        patterns_[i] = new vxKSAlignPattern(*trained->pattern);
+        ranking[i].second = trained->spread;
     }
 
     std::stable_sort(ranking.begin(), ranking.end(),
@@ -145,9 +173,22 @@ void vx_OCExtractModel::computeModelSymmetries_(const vxPtrHandle_const<vxOCAlph
     for (std::size_t i = 0; i < n; ++i) {
         vxAttention::check();
         if (!patterns_[i]) continue;
-        const vxOCModel* model = modelOf(alphabet, keys_[i]);
+        const vxPtrHandle_const<vxOCModel>* model = modelOf(alphabet, keys_[i]);
         vstd_assert_(model != nullptr, "a trained character is in the alphabet");
-        const vxPelBuffer_const<unsigned char> image = characterWindow(*model);
+        const vxPelBuffer_const<unsigned char> image = characterWindow(**model);
+        const vx_OCTrainingCache::Key cacheKey =
+            vx_OCTrainingCache::keyOf(*model, image, params_.grainLimits);
+        const std::shared_ptr<const vx_OCTrainedCharacter> trained =
+            vx_OCTrainingCache::find(cacheKey);
+        // The cached symmetry holds only for the cached pattern (copies share its
+        // training image).
+        const bool cachedPattern =
+            trained && trained->pattern && sameTrainingImage(*trained->pattern, *patterns_[i]);
+        if (cachedPattern && trained->symmetry) {
+            symmetries_[i] = trained->symmetry->first;
+            rot180Poses_[i] = trained->symmetry->second;
+            continue;
+        }
         vxXform<2> halfTurn;
         const bool r180 = vf_MatchesRotated_(image, *patterns_[i], 180.0, &halfTurn);
         if (r180) rot180Poses_[i] = halfTurn;
@@ -159,6 +200,11 @@ void vx_OCExtractModel::computeModelSymmetries_(const vxPtrHandle_const<vxOCAlph
         symmetries_[i] = all    ? vx_OCExtractDefs::eRotationallySymmetric
                          : r180 ? vx_OCExtractDefs::eSymmetric180
                                 : vx_OCExtractDefs::eNotSymmetric;
+        if (cachedPattern) {
+            auto filled = std::make_shared<vx_OCTrainedCharacter>(*trained);
+            filled->symmetry.emplace(symmetries_[i], rot180Poses_[i]);
+            vx_OCTrainingCache::store(cacheKey, std::move(filled));
+        }
     }
 }
 
