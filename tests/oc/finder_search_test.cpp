@@ -2,6 +2,7 @@
 // rotated and scaled stamp, time limits and stop requests, parameter checks.
 #include "finder_support.h"
 #include "vxAttention.h"
+#include "vxPelOps.h"
 #include "vxTestLayout.h"
 #include "vx_OCSearchCharacters.h"
 
@@ -271,4 +272,32 @@ TEST(FinderSearch, CandidateCountAndUnmatchedRules) {
     EXPECT_EQ(rules({0.95, 0.75, 0.61, 0.59}, 2), std::make_pair(3, false));
     EXPECT_EQ(rules({}, 1), std::make_pair(0, true));
     EXPECT_EQ(rules({0.8}, 0), std::make_pair(1, false)); // counted as one occurrence
+}
+
+TEST(FinderSearch, TrainingIsReusedOnlyWhileTheModelsPixelsStayTheSame) {
+    // One model whose image is redrawn from a 6 into a 9 between searches of a stamp
+    // holding both: the second search must find the 9, not the 6 trained first.
+    const vxTestImage six = vfRenderTestChar('6', 32.0, vxTestScene(), 4);
+    const vxTestImage nine = vfRenderTestChar('9', 32.0, vxTestScene(), 4);
+    ASSERT_EQ(six.image.window(), nine.image.window());
+    const vxPtrHandle_const<vxOCModel> model(new vxOCModel('6', six.image, six.image.window(),
+                                                           vxOCModel::eNormal, L"6", L""));
+    const vxPtrHandle_const<vxOCAlphabet> alphabet(new vxOCAlphabet({model}, 0.5, false, L"t"));
+    const vxTestImage img = stamp("69", 0.0, 1.0);
+    vx_OCExtractModelParams upright = fullTurn(); // a 6 turned round is a 9
+    upright.angleRange = vxRange(-30.0, 30.0);
+    const auto bestCentre = [&] {
+        vx_OCExtractModel m;
+        vx_OCExtractStringResult result;
+        EXPECT_TRUE(m.search(alphabet, keysOf("6"), img.image, Image(), upright, generous(0.8),
+                             result));
+        const auto& r = *result.uniqueCharResults().at(0);
+        EXPECT_GT(r.numInstances(), 0);
+        return r.numInstances() > 0 ? r.instance(0).pose().mapPoint(modelCentre('6'))
+                                    : vxVector<2>(-1.0, -1.0);
+    };
+    EXPECT_LT((bestCentre() - img.truth[0].center).length(), 1.0);
+    EXPECT_LT((bestCentre() - img.truth[0].center).length(), 1.0); // reused: the same again
+    vfPelCopy(nine.image, six.image);
+    EXPECT_LT((bestCentre() - img.truth[1].center).length(), 1.5);
 }
