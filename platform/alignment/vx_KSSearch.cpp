@@ -100,6 +100,48 @@ void orientationSectors(const vx_KSGradient& unit, std::vector<std::uint8_t>& se
     }
 }
 
+// A summed-area table ((w + 1) x (h + 1)) of the pixels whose response can be nonzero
+// in some plane: an orientation within their 3x3 neighbourhood, or a don't-care pixel
+// when those answer above 0. A placement whose features all fall where this counts
+// nothing scores 0, below any threshold, so blocks of placements over bare paper are
+// not scored at all.
+void responsiveCounts(const std::vector<std::uint8_t>& sectors, const vx_KSPlane* care,
+                      bool careResponds, long w, long h, std::vector<std::int32_t>& table) {
+    const long stride = w + 2;
+    table.assign(static_cast<std::size_t>((w + 1) * (h + 1)), 0);
+    for (long y = 0; y < h; ++y) {
+        pollEveryFewRows(y, w);
+        const std::uint8_t* up = sectors.data() + y * stride + 1;
+        const std::uint8_t* mid = up + stride;
+        const std::uint8_t* down = mid + stride;
+        const std::int32_t* above = table.data() + y * (w + 1);
+        std::int32_t* row = table.data() + (y + 1) * (w + 1);
+        std::int32_t run = 0;
+        for (long x = 0; x < w; ++x) {
+            bool on = careResponds && care && !care->pix[y * w + x];
+            for (long dx = -1; dx <= 1 && !on; ++dx)
+                on = up[x + dx] != vx_KSNoSector || mid[x + dx] != vx_KSNoSector ||
+                     down[x + dx] != vx_KSNoSector;
+            run += on ? 1 : 0;
+            row[x + 1] = above[x + 1] + run;
+        }
+    }
+}
+
+// How many pixels of columns x0..x1 and rows y0..y1 (inclusive, clipped to the image)
+// can respond.
+std::int32_t responsiveIn(const std::vector<std::int32_t>& table, long w, long h, long x0, long x1,
+                          long y0, long y1) {
+    x0 = std::max(x0, 0L);
+    y0 = std::max(y0, 0L);
+    x1 = std::min(x1, w - 1);
+    y1 = std::min(y1, h - 1);
+    if (x0 > x1 || y0 > y1) return 0;
+    const long s = w + 1;
+    return table[(y1 + 1) * s + x1 + 1] - table[y0 * s + x1 + 1] - table[(y1 + 1) * s + x0] +
+           table[y0 * s + x0];
+}
+
 } // namespace
 
 void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
@@ -166,12 +208,14 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                         static_cast<std::uint16_t>(threshold - 1));
         }
     work.acc.resize(static_cast<std::size_t>(wide));
+    responsiveCounts(work.sectors, care, dontCare > 0, w, h, work.inkCount);
 
     for (std::size_t si = 0; si < grid.scales.size(); ++si)
         for (std::size_t ai = 0; ai < grid.angles.size(); ++ai) {
             vxAttention::check();
             const double a = grid.angles[ai], s = grid.scales[si];
             const double c = std::cos(a) * s, sn = std::sin(a) * s;
+            long minDx = 0, maxDx = 0, minDy = 0, maxDy = 0;
             for (std::size_t k = 0; k < n; ++k) {
                 const vx_KSFeature& f = level.features[k];
                 const long dx = static_cast<long>(std::floor(0.5 + c * f.x - sn * f.y));
@@ -179,24 +223,44 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                 const int b = sectorOf(std::atan2(f.uy, f.ux) + a);
                 work.offsets[k] =
                     static_cast<std::int32_t>(planeSize * b + (dy + pad) * pw + dx + pad);
+                minDx = k ? std::min(minDx, dx) : dx;
+                maxDx = k ? std::max(maxDx, dx) : dx;
+                minDy = k ? std::min(minDy, dy) : dy;
+                maxDy = k ? std::max(maxDy, dy) : dy;
             }
             const std::uint32_t index = static_cast<std::uint32_t>(si * grid.angles.size() + ai);
             for (long y = 0; y < h; ++y) {
                 if ((y & 7) == 7) vxAttention::check();
+                // A row whose band holds nothing that responds scores 0 everywhere.
+                if (!responsiveIn(work.inkCount, w, h, minDx, w - 1 + maxDx, y + minDy,
+                                  y + maxDy))
+                    continue;
                 std::uint16_t* acc = work.acc.data();
                 const std::uint8_t* base = work.response.data() + y * pw;
-                bool alive = false;
-                for (long x0 = 0; x0 < wide; x0 += vx_KSMaxRowWidth)
-                    alive |= vf_KSScoreRow(base + x0, work.offsets.data(), n, acc + x0,
-                                           std::min(wide - x0, vx_KSMaxRowWidth), threshold, kFull);
-                if (!alive) continue;
                 const std::size_t group = ai * groups / nAngles;
                 std::uint16_t* best = work.best.data() + group * mapSize + y * w;
                 std::uint32_t* bestIndex = work.bestIndex.data() + group * mapSize + y * w;
-                for (long x = 0; x < w; ++x) {
-                    const bool better = acc[x] > best[x];
-                    best[x] = better ? acc[x] : best[x];
-                    bestIndex[x] = better ? index : bestIndex[x];
+                // Runs of blocks of 16 placements whose features can reach something.
+                for (long x0 = 0; x0 < wide;) {
+                    const auto reaches = [&](long bx) {
+                        return responsiveIn(work.inkCount, w, h, bx + minDx, bx + 15 + maxDx,
+                                            y + minDy, y + maxDy) > 0;
+                    };
+                    if (!reaches(x0)) {
+                        x0 += 16;
+                        continue;
+                    }
+                    long x1 = x0 + 16;
+                    while (x1 < wide && x1 - x0 < vx_KSMaxRowWidth && reaches(x1))
+                        x1 += 16;
+                    if (vf_KSScoreRow(base + x0, work.offsets.data(), n, acc + x0, x1 - x0,
+                                      threshold, kFull))
+                        for (long x = x0; x < std::min(x1, w); ++x) {
+                            const bool better = acc[x] > best[x];
+                            best[x] = better ? acc[x] : best[x];
+                            bestIndex[x] = better ? index : bestIndex[x];
+                        }
+                    x0 = x1;
                 }
             }
         }

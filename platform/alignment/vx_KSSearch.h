@@ -40,6 +40,7 @@ struct vx_KSSearchWork {
     std::vector<std::uint32_t> bestIndex;
     std::vector<std::uint16_t> acc;
     std::vector<std::int32_t> offsets;
+    std::vector<std::int32_t> inkCount; // summed-area table of pixels that can respond
 };
 
 // Scores every placement of `level` at every pixel of `unit` (unit gradients of
