@@ -289,7 +289,7 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
         }
         const std::size_t budget = static_cast<std::size_t>(10 * params.numToFind() + 20);
         std::vector<vx_KSCandidate>& cands = ws.candidates;
-        vf_KSSearchTop(topLevel, top, unitAt(top), careAt(top), grid,
+        vf_KSSearchTop(topLevel, top, unitAt(top), careAt(top), pyramid.stamp(top), grid,
                        levelThreshold(params.acceptThreshold(), top, fine), budget,
                        std::max(1.0, 0.5 * radius), ws.search, cands);
 

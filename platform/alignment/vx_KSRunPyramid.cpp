@@ -4,6 +4,7 @@
 #include "vxAttention.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -60,6 +61,7 @@ bool vx_KSRunPyramid::samePixels(const unsigned char* src, long stride, long w, 
 }
 
 void vx_KSRunPyramid::Level::resetFrom(bool planes, bool cares, bool gradients) {
+    stamp = 0;
     if (planes) planeRows = 0;
     if (planes || cares) careRows = 0;
     if (planes || gradients) rawRows = unitRows = 0;
@@ -100,8 +102,10 @@ void vx_KSRunPyramid::prepare(const unsigned char* image, long stride, long w, l
         }
     }
     if (contrast != unitContrast_) {
-        for (Level& l : levels_)
+        for (Level& l : levels_) {
             l.unitRows = 0;
+            l.stamp = 0;
+        }
         unitContrast_ = contrast;
     }
 
@@ -163,4 +167,7 @@ void vx_KSRunPyramid::prepare(const unsigned char* image, long stride, long w, l
                 [&](long y0, long y1) { vf_KSNormalizeRows(l.raw, contrast, l.unit, y0, y1); });
         }
     }
+    static std::atomic<std::uint64_t> lastStamp{0};
+    for (Level& l : levels_)
+        if (l.stamp == 0) l.stamp = ++lastStamp;
 }

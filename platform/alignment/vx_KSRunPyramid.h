@@ -8,6 +8,7 @@
 
 #include "vx_KSGradient.h"
 
+#include <cstdint>
 #include <vector>
 
 class vx_KSRunPyramid {
@@ -26,6 +27,10 @@ public:
     const vx_KSGradient& unit(int level) const { return levels_[level].unit; }
     // The care map of a level, or null when the run has no mask.
     const vx_KSPlane* care(int level) const { return hasMask_ ? &levels_[level].care : nullptr; }
+    // A number that names a level's unit gradients and care map as they are now: it
+    // changes whenever they are built again (another image, mask or contrast), and no
+    // two builds in the process share one. Never 0.
+    std::uint64_t stamp(int level) const { return levels_[level].stamp; }
 
 private:
     // Each stage of a level counts the rows it has finished; a stage is ready when it
@@ -36,6 +41,7 @@ private:
         vx_KSGradient raw;
         vx_KSGradient unit;
         long planeRows = 0, careRows = 0, rawRows = 0, unitRows = 0;
+        std::uint64_t stamp = 0; // 0 until prepare ends after a reset
         void resetFrom(bool plane, bool care, bool gradients);
     };
 

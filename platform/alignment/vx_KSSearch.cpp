@@ -145,16 +145,18 @@ std::int32_t responsiveIn(const std::vector<std::int32_t>& table, long w, long h
 } // namespace
 
 void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
-                    const vx_KSPlane* care, const vx_KSGrid& grid, double minScore,
-                    std::size_t maxCandidates, double spacing, vx_KSSearchWork& work,
-                    std::vector<vx_KSCandidate>& out) {
+                    const vx_KSPlane* care, std::uint64_t stamp, const vx_KSGrid& grid,
+                    double minScore, std::size_t maxCandidates, double spacing,
+                    vx_KSSearchWork& work, std::vector<vx_KSCandidate>& out) {
     out.clear();
     const long w = unit.w, h = unit.h;
     const std::size_t n = level.features.size();
     if (w == 0 || h == 0 || n == 0 || grid.angles.empty() || grid.scales.empty()) return;
     const Tables& t = tables();
     const double maxScale = *std::max_element(grid.scales.begin(), grid.scales.end());
-    const long pad = static_cast<long>(std::ceil(level.radius * maxScale)) + 2;
+    // The padding is rounded up to a multiple of 8 so that the patterns of one string,
+    // of about one size, share the planes built for the first of them.
+    const long pad = (static_cast<long>(std::ceil(level.radius * maxScale)) + 2 + 7) / 8 * 8;
     // The row kernel scores 16 placements at a time, so rows are read up to wide - 1.
     const long wide = (w + 15) / 16 * 16;
     const long pw = wide + 2 * pad, ph = h + 2 * pad;
@@ -165,26 +167,34 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
 
     // Response planes, zero outside the image. Don't-care pixels answer just below the
     // threshold, so masked areas neither make candidates nor hide them.
-    orientationSectors(unit, work.sectors);
-    const long stride = w + 2;
-    // Every byte is written once: the image's pixels and, around them, the zeros that
-    // placements reaching beyond the image read.
-    work.response.resize(planeSize * kSectors);
     const std::uint8_t dontCare =
         static_cast<std::uint8_t>(std::clamp(std::floor(0.8 * minScore * kFull), 0.0, 15.0));
-    for (int b = 0; b < kSectors; ++b) {
-        std::uint8_t* plane = work.response.data() + planeSize * b;
-        std::memset(plane, 0, static_cast<std::size_t>(pad * pw));
-        std::memset(plane + (h + pad) * pw, 0, static_cast<std::size_t>(pad * pw));
-        for (long y = 0; y < h; ++y) {
-            pollEveryFewRows(y, w);
-            std::uint8_t* row = plane + (y + pad) * pw + pad;
-            std::memset(row - pad, 0, static_cast<std::size_t>(pad));
-            std::memset(row + w, 0, static_cast<std::size_t>(pw - pad - w));
-            vf_KSResponseRow(work.sectors.data() + (y + 1) * stride + 1, stride,
-                             care ? care->data() + y * w : nullptr, w, t.full[b], t.near[b],
-                             dontCare, row);
+    if (stamp == 0 || work.builtStamp != stamp || work.builtPad != pad ||
+        work.builtDontCare != dontCare) {
+        work.builtStamp = 0; // a stop part way leaves nothing to reuse
+        orientationSectors(unit, work.sectors);
+        const long stride = w + 2;
+        // Every byte is written once: the image's pixels and, around them, the zeros that
+        // placements reaching beyond the image read.
+        work.response.resize(planeSize * kSectors);
+        for (int b = 0; b < kSectors; ++b) {
+            std::uint8_t* plane = work.response.data() + planeSize * b;
+            std::memset(plane, 0, static_cast<std::size_t>(pad * pw));
+            std::memset(plane + (h + pad) * pw, 0, static_cast<std::size_t>(pad * pw));
+            for (long y = 0; y < h; ++y) {
+                pollEveryFewRows(y, w);
+                std::uint8_t* row = plane + (y + pad) * pw + pad;
+                std::memset(row - pad, 0, static_cast<std::size_t>(pad));
+                std::memset(row + w, 0, static_cast<std::size_t>(pw - pad - w));
+                vf_KSResponseRow(work.sectors.data() + (y + 1) * stride + 1, stride,
+                                 care ? care->data() + y * w : nullptr, w, t.full[b], t.near[b],
+                                 dontCare, row);
+            }
         }
+        responsiveCounts(work.sectors, care, dontCare > 0, w, h, work.inkCount);
+        work.builtStamp = stamp;
+        work.builtPad = pad;
+        work.builtDontCare = dontCare;
     }
 
     // Best score per pixel within each of up to 8 angle groups, so that a placement
@@ -208,7 +218,6 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                         static_cast<std::uint16_t>(threshold - 1));
         }
     work.acc.resize(static_cast<std::size_t>(wide));
-    responsiveCounts(work.sectors, care, dontCare > 0, w, h, work.inkCount);
 
     for (std::size_t si = 0; si < grid.scales.size(); ++si)
         for (std::size_t ai = 0; ai < grid.angles.size(); ++ai) {

@@ -41,6 +41,10 @@ struct vx_KSSearchWork {
     std::vector<std::uint16_t> acc;
     std::vector<std::int32_t> offsets;
     std::vector<std::int32_t> inkCount; // summed-area table of pixels that can respond
+    // What sectors, response and inkCount were last built for (stamp 0: nothing).
+    std::uint64_t builtStamp = 0;
+    long builtPad = 0;
+    std::uint8_t builtDontCare = 0;
 };
 
 // Scores every placement of `level` at every pixel of `unit` (unit gradients of
@@ -50,11 +54,14 @@ struct vx_KSSearchWork {
 // local maxima at or above minScore, at least `spacing` level pixels apart, best
 // first, at most maxCandidates. `care` (level L, nonzero = care) may be null.
 // Polls vxAttention::check every few rows. Throws vx_KSDefs::BadImage for a level too
-// large to address with 32-bit offsets (over about 8000 x 8000 pixels).
+// large to address with 32-bit offsets (over about 8000 x 8000 pixels). `stamp` names
+// unit and care as they are (see vx_KSRunPyramid::stamp): the response planes built
+// for one stamp serve the next search of the same stamp (the next character on the
+// same image); 0 builds them afresh.
 void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
-                    const vx_KSPlane* care, const vx_KSGrid& grid, double minScore,
-                    std::size_t maxCandidates, double spacing, vx_KSSearchWork& work,
-                    std::vector<vx_KSCandidate>& out);
+                    const vx_KSPlane* care, std::uint64_t stamp, const vx_KSGrid& grid,
+                    double minScore, std::size_t maxCandidates, double spacing,
+                    vx_KSSearchWork& work, std::vector<vx_KSCandidate>& out);
 
 // The zone a run searches, in pixel terms: free degrees of freedom stay within it
 // while candidates are tracked and refined. A full-turn angle zone does not limit.
