@@ -281,7 +281,7 @@ void vxKSAlignPattern::run_(const vxPelBuffer_const<unsigned char>& image,
                 grid.scales.push_back(space.scaleNominal);
         } else {
             sampleAngles(space.freeAngle, space.angleLow, space.angleHigh, space.angleNominal,
-                         1.0 / (radius * std::max(1.0, space.freeScale ? space.scaleHigh
+                         2.0 / (radius * std::max(1.0, space.freeScale ? space.scaleHigh
                                                                        : space.scaleNominal)),
                          grid.angles);
             sampleScales(space.freeScale, space.scaleLow, space.scaleHigh, space.scaleNominal,
