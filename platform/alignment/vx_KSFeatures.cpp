@@ -1,14 +1,12 @@
 // Edge probing along a line and the extraction of a pattern level's edge features.
 #include "vx_KSModel.h"
+#include "vx_KSProbeKernel.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, double uy,
                     double reach, double minStrength, double* offset, double* strength) {
@@ -16,10 +14,11 @@ bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, dou
     constexpr int kMaxSamples = 64;
     const int half = std::min(static_cast<int>((reach + kSpan) / kStep), kMaxSamples / 2 - 1);
     const int inner = static_cast<int>(reach / kStep);
-    // Samples are taken as needed: the peak is looked for within the reach, and only the
-    // samples around it enter the centroid (about two thirds of the whole probe).
+    const int spread = static_cast<int>(kSpan / kStep);
+    // The peak is looked for within the reach; only the samples around it that lie
+    // beyond the reach are taken afterwards for the centroid (about two thirds of the
+    // whole probe is ever sampled).
     float f[kMaxSamples];
-    bool have[kMaxSamples] = {};
     // Sample positions relative to pixel centres; the first is at -half steps.
     const double x0 = px - 0.5 - half * kStep * ux, y0 = py - 0.5 - half * kStep * uy;
     const double x1 = px - 0.5 + half * kStep * ux, y1 = py - 0.5 + half * kStep * uy;
@@ -27,51 +26,32 @@ bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, dou
     // The whole probe lies inside: bilinear samples without bounds checks.
     const bool inside = std::min(x0, x1) >= kMargin && std::min(y0, y1) >= kMargin &&
                         std::max(x0, x1) < g.w - 1 - kMargin && std::max(y0, y1) < g.h - 1 - kMargin;
-    const float* xy = g.xy.data();
-    const long row = 2 * g.w;
-#if defined(__SSE2__)
-    const __m128 dir = _mm_setr_ps(static_cast<float>(ux), static_cast<float>(uy), 0.0f, 0.0f);
-#endif
-    const auto sample = [&](int k) -> float {
-        if (have[k]) return f[k];
-        have[k] = true;
-        if (!inside) {
+    const auto sample = [&](int k0, int k1) {
+        if (inside) {
+            vf_KSProbeSamples(g.xy.data(), g.w, x0, y0, ux, uy, k0, k1, f);
+            return;
+        }
+        for (int k = k0; k < k1; ++k) {
             float sx, sy;
             g.at(px + (k - half) * kStep * ux, py + (k - half) * kStep * uy, &sx, &sy);
-            return f[k] = static_cast<float>(sx * ux + sy * uy);
+            f[k] = static_cast<float>(sx * ux + sy * uy);
         }
-        const double u = x0 + k * kStep * ux, v = y0 + k * kStep * uy;
-        const long i = static_cast<long>(u), j = static_cast<long>(v);
-        const float a = static_cast<float>(u - i), b = static_cast<float>(v - j);
-        const float* p = xy + j * row + 2 * i;
-#if defined(__SSE2__)
-        // (gx, gy) of the pixel and its right neighbour, in this row and the next.
-        const __m128 top = _mm_loadu_ps(p), bottom = _mm_loadu_ps(p + row);
-        const __m128 left = _mm_add_ps(top, _mm_mul_ps(_mm_set1_ps(b), _mm_sub_ps(bottom, top)));
-        const __m128 right = _mm_movehl_ps(left, left);
-        const __m128 s = _mm_mul_ps(
-            dir, _mm_add_ps(left, _mm_mul_ps(_mm_set1_ps(a), _mm_sub_ps(right, left))));
-        return f[k] = _mm_cvtss_f32(_mm_add_ss(s, _mm_shuffle_ps(s, s, 1)));
-#else
-        const float* q = p + row;
-        const float lx = p[0] + b * (q[0] - p[0]), ly = p[1] + b * (q[1] - p[1]);
-        const float rx = p[2] + b * (q[2] - p[2]), ry = p[3] + b * (q[3] - p[3]);
-        return f[k] = static_cast<float>(ux) * (lx + a * (rx - lx)) +
-                      static_cast<float>(uy) * (ly + a * (ry - ly));
-#endif
     };
+    sample(half - inner, half + inner + 1);
     int best = 0;
     float peak = -1.0f;
     for (int i = -inner; i <= inner; ++i)
-        if (sample(i + half) > peak) {
+        if (f[i + half] > peak) {
             peak = f[i + half];
             best = i;
         }
     if (!(peak >= minStrength)) return false;
-    const int spread = static_cast<int>(kSpan / kStep);
+    const int from = std::max(best - spread, -half), to = std::min(best + spread, half);
+    if (from < -inner) sample(from + half, half - inner);
+    if (to > inner) sample(half + inner + 1, to + half + 1);
     double sw = 0.0, swd = 0.0;
-    for (int i = std::max(best - spread, -half); i <= std::min(best + spread, half); ++i) {
-        const double w = std::max(0.0f, sample(i + half));
+    for (int i = from; i <= to; ++i) {
+        const double w = std::max(0.0f, f[i + half]);
         sw += w;
         swd += w * i * kStep;
     }
