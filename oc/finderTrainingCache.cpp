@@ -93,9 +93,3 @@ void vx_OCTrainingCache::store(const Key& key, std::shared_ptr<const vx_OCTraine
     while (s.slots.size() > kCapacity)
         s.slots.pop_back();
 }
-
-void vx_OCTrainingCache::clear() {
-    Store& s = slotStore();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    s.slots.clear();
-}

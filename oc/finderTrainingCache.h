@@ -46,8 +46,6 @@ public:
     static std::shared_ptr<const vx_OCTrainedCharacter> find(const Key& key);
     // Stores (or replaces) the entry; the least recently used beyond the capacity go.
     static void store(const Key& key, std::shared_ptr<const vx_OCTrainedCharacter> entry);
-    // Forgets every entry (tests, and callers that want the memory back).
-    static void clear();
 
     static constexpr std::size_t kCapacity = 256;
 };
