@@ -209,7 +209,13 @@ PYBIND11_MODULE(_oc, m) {
         .def_property_readonly(
             "confusion_threshold",
             [](const vxPyAlphabet& self) { return self.alphabet().confusionThreshold(); })
-        .def("__len__", [](const vxPyAlphabet& self) { return self.alphabet().numChars(); });
+        .def("__len__", [](const vxPyAlphabet& self) { return self.alphabet().numChars(); })
+        .def("__repr__", [](vxPyAlphabet& self) {
+            const long n = self.alphabet().numChars();
+            return "<oc.Alphabet '" + vfToolToUtf8(self.alphabet().name()) + "': " +
+                   std::to_string(n) + (n == 1 ? " character" : " characters") +
+                   (self.isCompiled() ? ", compiled>" : ", not compiled>");
+        });
 
     m.def("arrange", &arrange, "image"_a, "alphabet"_a, "target"_a, "mask"_a, "params"_a);
     m.def("verify", &verify, "image"_a, "alphabet"_a, "target"_a, "mask"_a, "params"_a);
