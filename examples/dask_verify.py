@@ -52,6 +52,7 @@ def verify_image(path, target, params):
 
 def verify_folder(client, alphabet_path, target, folder, params):
     """The results of every image of `folder`, in name order."""
+    folder = os.path.abspath(folder)  # workers elsewhere need no common working folder
     paths = sorted(os.path.join(folder, f) for f in os.listdir(folder)
                    if f.lower().endswith(IMAGE_SUFFIXES))
     client.register_worker_plugin(AlphabetPlugin(os.path.abspath(alphabet_path)))
