@@ -171,7 +171,7 @@ PYBIND11_MODULE(_oc, m) {
                 py::gil_scoped_release release;
                 return std::make_shared<vxPyAlphabet>(vfToolLoadAlphabet(path));
             },
-            "path"_a)
+            "path"_a, "The alphabet stored at `path` (by octool teach or Alphabet.save).")
         .def_static(
             "teach",
             [](const std::string& manifest, double threshold, bool compile) {
@@ -180,22 +180,29 @@ PYBIND11_MODULE(_oc, m) {
                 return std::make_shared<vxPyAlphabet>(
                     vfToolTeach(manifest, threshold, compile, log));
             },
-            "manifest_path"_a, py::kw_only(), "threshold"_a = 0.5, "compile"_a = true)
+            "manifest_path"_a, py::kw_only(), "threshold"_a = 0.5, "compile"_a = true,
+            "One model per line of an octool manifest (KEY NAME IMAGE [X Y W H] [blank]\n"
+            "[mask=MASKIMAGE]), with this confusion threshold; compiled unless compile=False.")
         .def_static("from_images", &fromImages, "samples"_a, py::kw_only(), "threshold"_a = 0.5,
-                    "compile"_a = true, "name"_a = "")
+                    "compile"_a = true, "name"_a = "",
+                    "One model per sample (name, image) or (name, image, (x, y, w, h)): the\n"
+                    "image a 2-D uint8 array, the rectangle the character's cell (the whole\n"
+                    "image when left out), the model's origin its centre. Keys are the code\n"
+                    "points of one-character names.")
         .def(
             "save",
             [](vxPyAlphabet& self, const std::string& path) {
                 py::gil_scoped_release release;
                 vfToolStoreAlphabet(self.alphabet(), path);
             },
-            "path"_a)
+            "path"_a, "Stores the alphabet at `path`, replacing the file whole.")
         .def(
             "compile",
             [](vxPyAlphabet& self) {
                 py::gil_scoped_release release;
                 self.compiled();
-            })
+            },
+            "Compiles the alphabet when it is not (arrange and verify do it when needed).")
         .def_property_readonly("is_compiled", &vxPyAlphabet::isCompiled)
         .def_property_readonly(
             "name", [](const vxPyAlphabet& self) { return vfToolToUtf8(self.alphabet().name()); })

@@ -73,6 +73,7 @@ int main() {
 
     vxOCArrangeParams params;
     params.maxLines(1);
+    params.timeout(1000); // the default 10 ms a character is short for sanitizer builds
     vxOCVerifyResults results;
     vfOCVerify(scene, alphabet, keys, params, vxOCVerifyParams(), results);
     const vxOCArrangeResults& arranged = results.arrangeResults();
