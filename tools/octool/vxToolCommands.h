@@ -6,6 +6,7 @@
 #include "vxDiagObject.h"
 #include "vxOCAlphabet.h"
 #include "vxOCArrangeParams.h"
+#include "vxOCVerify.h"
 #include "vxPelBuffer.h"
 #include "vxToolReport.h"
 
@@ -46,3 +47,25 @@ vxToolReport vfToolArrange(const vxPelBuffer_const<unsigned char>& image,
                            const vxPelBuffer_const<unsigned char>& mask, vxOCAlphabet& alphabet,
                            const std::vector<long>& targetKeys, const vxOCArrangeParams& params,
                            vxDiagObject* diag = nullptr);
+
+// Whether verification has a parameter of this name (margin, minScore, xyRange,
+// angleRange), and setting it from text; throws vxToolError, its message starting with
+// `what`, for another name, a value that is not a number or one the setter refuses.
+bool vfToolIsVerifyParam(const std::string& name);
+void vfToolSetVerifyParam(vxOCVerifyParams& params, const std::string& name,
+                          const std::string& value, const std::string& what);
+
+// A verification run in octool's terms: the module's results, and the report of the
+// arrangement with each position's cell where verification judged it and its verdict.
+struct vxToolVerifyRun {
+    vxOCVerifyResults results;
+    vxToolReport report;
+};
+// Verifies `targetKeys` in `image` (within `mask` when bound) with a compiled
+// `alphabet`; every diagnostic record goes to `diag` when it is not null. Throws what
+// vfOCVerify throws.
+vxToolVerifyRun vfToolVerify(const vxPelBuffer_const<unsigned char>& image,
+                             const vxPelBuffer_const<unsigned char>& mask,
+                             const vxOCAlphabet& alphabet, const std::vector<long>& targetKeys,
+                             const vxOCArrangeParams& params, const vxOCVerifyParams& verifyParams,
+                             vxDiagObject* diag = nullptr);

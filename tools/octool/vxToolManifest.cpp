@@ -92,6 +92,32 @@ std::vector<vxToolManifestEntry> vfToolParseManifest(std::istream& file, const s
     return entries;
 }
 
+vxPtrHandle_const<vxOCModel> vfToolMakeModel(long key, const std::wstring& name,
+                                             vxPelBuffer<unsigned char> image,
+                                             vxPelBuffer<unsigned char> mask, const vxPelRect* area,
+                                             bool isBlank, const std::string& where) {
+    const vxPelRect whole = image.window();
+    const vxPelRect cell = area ? *area : whole;
+    if (cell.x() < whole.x() || cell.y() < whole.y() || cell.lr().x() > whole.lr().x() ||
+        cell.lr().y() > whole.lr().y())
+        throw vxToolError(where + "the area lies outside the " + std::to_string(whole.width()) +
+                          "x" + std::to_string(whole.height()) + " image");
+    if (mask.isBound() && mask.window() != whole)
+        throw vxToolError(where + "the mask is not the size of the image");
+    image.window(cell, false);
+    const vxXform<2> clientFromImage(
+        vxMatrix<2>(),
+        vxVector<2>(-(cell.x() + 0.5 * cell.width()), -(cell.y() + 0.5 * cell.height())));
+    image.clientFromImageXform(clientFromImage);
+    if (mask.isBound()) {
+        mask.window(cell, false);
+        mask.clientFromImageXform(clientFromImage);
+    }
+    if (isBlank) image.setUnbound(); // a blank keeps only the transform
+    return vxPtrHandle_const<vxOCModel>(new vxOCModel(
+        key, image, mask, cell, isBlank ? vxOCModel::eBlank : vxOCModel::eNormal, name, L""));
+}
+
 std::vector<vxPtrHandle_const<vxOCModel>>
 vfToolTeachModels(const std::vector<vxToolManifestEntry>& entries,
                   const std::string& manifestPath) {
@@ -115,30 +141,14 @@ vfToolTeachModels(const std::vector<vxToolManifestEntry>& entries,
     for (const vxToolManifestEntry& e : entries) {
         const std::string where = manifestPath + ":" + std::to_string(e.lineNumber) + ": ";
         vxPelBuffer<unsigned char> image = read(e.image, where);
-        const vxPelRect whole = image.window();
-        const vxPelRect area = e.hasArea ? e.area : whole;
-        if (area.x() < whole.x() || area.y() < whole.y() || area.lr().x() > whole.lr().x() ||
-            area.lr().y() > whole.lr().y())
-            throw vxToolError(where + "the area lies outside the " + std::to_string(whole.width()) +
-                              "x" + std::to_string(whole.height()) + " image " + e.image);
-        image.window(area, false);
-        const vxXform<2> clientFromImage(
-            vxMatrix<2>(),
-            vxVector<2>(-(area.x() + 0.5 * area.width()), -(area.y() + 0.5 * area.height())));
-        image.clientFromImageXform(clientFromImage);
-
         vxPelBuffer<unsigned char> mask;
         if (!e.mask.empty()) {
             mask = read(e.mask, where);
-            if (mask.window() != whole)
+            if (mask.window() != image.window())
                 throw vxToolError(where + "the mask " + e.mask + " is not the size of " + e.image);
-            mask.window(area, false);
-            mask.clientFromImageXform(clientFromImage);
         }
-        if (e.isBlank) image.setUnbound(); // a blank keeps only the transform
-        models.emplace_back(new vxOCModel(e.key, image, mask, area,
-                                          e.isBlank ? vxOCModel::eBlank : vxOCModel::eNormal,
-                                          e.name, L""));
+        models.push_back(vfToolMakeModel(e.key, e.name, image, mask, e.hasArea ? &e.area : nullptr,
+                                         e.isBlank, where + e.image + ": "));
     }
     return models;
 }

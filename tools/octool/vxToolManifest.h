@@ -38,3 +38,13 @@ std::vector<vxToolManifestEntry> vfToolParseManifest(std::istream& in, const std
 // unreadable image, an area outside the image or a mask of another size.
 std::vector<vxPtrHandle_const<vxOCModel>>
 vfToolTeachModels(const std::vector<vxToolManifestEntry>& entries, const std::string& manifestPath);
+
+// One model from an image (and care mask, when bound: the image's size), as the
+// manifest's lines make them: windowed to `area` (the whole image when null), its
+// client origin at the area's centre; a blank keeps no image. Throws vxToolError
+// "WHERE..." (`where` ends in ": ") for an area outside the image or a mask of another size, and the
+// model's own errors.
+vxPtrHandle_const<vxOCModel> vfToolMakeModel(long key, const std::wstring& name,
+                                             vxPelBuffer<unsigned char> image,
+                                             vxPelBuffer<unsigned char> mask, const vxPelRect* area,
+                                             bool isBlank, const std::string& where);

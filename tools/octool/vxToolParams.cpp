@@ -178,12 +178,8 @@ const std::vector<Field>& fields() {
 
 } // namespace
 
-void vfToolSetParam(vxOCArrangeParams& params, const std::string& assignment) {
-    const std::size_t eq = assignment.find('=');
-    if (eq == std::string::npos) throw vxToolError("--set " + assignment + ": expected NAME=VALUE");
-    const std::string name = assignment.substr(0, eq);
-    const std::string value = assignment.substr(eq + 1);
-    const std::string what = "--set " + assignment;
+bool vfToolSetParam(vxOCArrangeParams& params, const std::string& name, const std::string& value,
+                    const std::string& what) {
     for (const Field& f : fields()) {
         if (name != f.name) continue;
         try {
@@ -193,10 +189,18 @@ void vfToolSetParam(vxOCArrangeParams& params, const std::string& assignment) {
         } catch (const std::exception& e) {
             throw vxToolError(what + ": " + e.what()); // the setter's own message
         }
-        return;
+        return true;
     }
-    throw vxToolError(what + ": no parameter is named '" + name +
-                      "' (octool arrange --help lists them)");
+    return false;
+}
+
+void vfToolSetParam(vxOCArrangeParams& params, const std::string& assignment) {
+    const std::size_t eq = assignment.find('=');
+    if (eq == std::string::npos) throw vxToolError("--set " + assignment + ": expected NAME=VALUE");
+    const std::string name = assignment.substr(0, eq);
+    if (!vfToolSetParam(params, name, assignment.substr(eq + 1), "--set " + assignment))
+        throw vxToolError("--set " + assignment + ": no parameter is named '" + name +
+                          "' (octool arrange --help lists them)");
 }
 
 std::string vfToolParamsHelp() {

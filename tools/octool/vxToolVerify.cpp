@@ -40,23 +40,23 @@ const char* const kUsage =
     "  --report FILE      every diagnostic of the run as an HTML page, with a\n"
     "                     \"Verification\" record per failed position\n";
 
+using VerifySetter = void (vxOCVerifyParams::*)(double);
+
+VerifySetter verifySetter(const std::string& name) {
+    if (name == "margin") return &vxOCVerifyParams::margin;
+    if (name == "minScore") return &vxOCVerifyParams::minScore;
+    if (name == "xyRange") return &vxOCVerifyParams::xyRange;
+    if (name == "angleRange") return &vxOCVerifyParams::angleRange;
+    return nullptr;
+}
+
 // Sets a verification parameter named in "NAME=VALUE"; false for another name.
 bool setVerifyParam(vxOCVerifyParams& params, const std::string& assignment) {
     const std::size_t eq = assignment.find('=');
     const std::string name = assignment.substr(0, eq);
-    void (vxOCVerifyParams::*set)(double) = nullptr;
-    if (name == "margin") set = &vxOCVerifyParams::margin;
-    if (name == "minScore") set = &vxOCVerifyParams::minScore;
-    if (name == "xyRange") set = &vxOCVerifyParams::xyRange;
-    if (name == "angleRange") set = &vxOCVerifyParams::angleRange;
-    if (!set) return false;
+    if (!vfToolIsVerifyParam(name)) return false;
     if (eq == std::string::npos) throw vxToolError("--set " + name + ": missing =VALUE");
-    const double value = vfToolParseDouble(assignment.substr(eq + 1), "--set " + name);
-    try {
-        (params.*set)(value);
-    } catch (const vxOCVerifyDefs::BadParams& e) {
-        throw vxToolError("--set " + name + ": " + vfToolToUtf8(e.message()));
-    }
+    vfToolSetVerifyParam(params, name, assignment.substr(eq + 1), "--set " + name);
     return true;
 }
 
@@ -135,6 +135,47 @@ void printJson(std::ostream& out, const vxOCVerifyResults& r, const vxToolReport
 
 } // namespace
 
+bool vfToolIsVerifyParam(const std::string& name) {
+    return verifySetter(name) != nullptr;
+}
+
+void vfToolSetVerifyParam(vxOCVerifyParams& params, const std::string& name,
+                          const std::string& value, const std::string& what) {
+    const VerifySetter set = verifySetter(name);
+    if (!set) throw vxToolError(what + ": no verification parameter is named '" + name + "'");
+    const double number = vfToolParseDouble(value, what);
+    try {
+        (params.*set)(number);
+    } catch (const vxOCVerifyDefs::BadParams& e) {
+        throw vxToolError(what + ": " + vfToolToUtf8(e.message()));
+    }
+}
+
+vxToolVerifyRun vfToolVerify(const vxPelBuffer_const<unsigned char>& image,
+                             const vxPelBuffer_const<unsigned char>& mask,
+                             const vxOCAlphabet& alphabet, const std::vector<long>& targetKeys,
+                             const vxOCArrangeParams& params, const vxOCVerifyParams& verifyParams,
+                             vxDiagObject* diag) {
+    vxToolVerifyRun run;
+    const auto start = std::chrono::steady_clock::now();
+    vfOCVerify(image, mask, alphabet, targetKeys, params, verifyParams, run.results, diag,
+               diag ? kToolReportFlags : 0);
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    run.report = vfToolMakeReport(run.results.arrangeResults(), alphabet, targetKeys, params, ms);
+    // Cells where verification judged them (a line's end it found is placed there), and
+    // the verdicts; in target order, as verification lists them.
+    std::vector<vxToolPosition> byIndex(run.report.positions.size());
+    for (vxToolPosition p : run.report.positions) {
+        const std::size_t i = static_cast<std::size_t>(p.index);
+        vfToolPlaceCell(p, *alphabet.character(p.key), run.results.poses()[i]);
+        p.verdict = run.results.verdicts()[i];
+        byIndex[i] = p;
+    }
+    run.report.positions = byIndex;
+    return run;
+}
+
 int vfToolVerifyCommand(int argc, char** argv, int first) {
     const vxToolArgs args(argc, argv, first,
                           {{"alphabet", "image", "target", "mask", "set", "overlay", "report"},
@@ -152,24 +193,10 @@ int vfToolVerifyCommand(int argc, char** argv, int first) {
     const vxToolRunInputs in = vfToolReadRunInputs(args, arrangeAssignments);
 
     vxDiagObject diag;
-    vxOCVerifyResults results;
-    const auto start = std::chrono::steady_clock::now();
-    vfOCVerify(in.image, in.mask, in.alphabet, in.keys, in.params, verifyParams, results,
-               args.has("report") ? &diag : nullptr, args.has("report") ? kToolReportFlags : 0);
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    vxToolReport report =
-        vfToolMakeReport(results.arrangeResults(), in.alphabet, in.keys, in.params, ms);
-    // Cells where verification judged them (a line's end it found is placed there), and
-    // the verdicts for the overlay; in target order, as verification lists them.
-    std::vector<vxToolPosition> byIndex(report.positions.size());
-    for (vxToolPosition p : report.positions) {
-        const std::size_t i = static_cast<std::size_t>(p.index);
-        vfToolPlaceCell(p, *in.alphabet.character(p.key), results.poses()[i]);
-        p.verdict = results.verdicts()[i];
-        byIndex[i] = p;
-    }
-    report.positions = byIndex;
+    const vxToolVerifyRun run = vfToolVerify(in.image, in.mask, in.alphabet, in.keys, in.params,
+                                             verifyParams, args.has("report") ? &diag : nullptr);
+    const vxOCVerifyResults& results = run.results;
+    const vxToolReport& report = run.report;
 
     if (args.has("json"))
         printJson(std::cout, results, report, in.alphabet);
