@@ -22,7 +22,8 @@ int vfToolVerifyCommand(int argc, char** argv, int first);
 
 // What arrange and verify read from their arguments: the arrange parameters set by
 // `assignments` ("NAME=VALUE"), the alphabet (compiled), the target's keys, the image
-// and the mask (unbound without --mask). The --overlay and --report paths are checked
+// (left unbound with --images, whose images are read one by one) and the mask (unbound
+// without --mask), read as --bits16 says. The --overlay and --report paths are checked
 // before any file is read. Throws vxToolError (or the module's errors) on a fault.
 struct vxToolRunInputs {
     vxOCArrangeParams params;
@@ -33,6 +34,10 @@ struct vxToolRunInputs {
 class vxToolArgs;
 vxToolRunInputs vfToolReadRunInputs(const vxToolArgs& args,
                                     const std::vector<std::string>& assignments);
+// How images are read: --bits16=high takes 16-bit samples' high bytes (any other value
+// is refused); without it 16-bit images are refused.
+struct vxImageReadOptions;
+vxImageReadOptions vfToolReadOptions(const vxToolArgs& args);
 
 // The alphabet of the manifest at `manifestPath` (see vxToolManifest.h), named after
 // the manifest's folder, compiled when `compile` is true. Reports what it did to `log`.
