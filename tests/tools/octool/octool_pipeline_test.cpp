@@ -267,7 +267,7 @@ TEST_F(OctoolPipeline, VerifyBatchReportsEveryImageInPathOrder) {
                                    box_->path("many/" + std::to_string(1000 + k) + ".pgm"));
     const OctoolRun stopped =
         box_->run({"verify", "--alphabet", "digits.oca", "--target", "2026", "--images",
-                   "many/*.pgm", "--jobs", "2"},
+                   "many/*.pgm", "--jobs", "2", "--set", kNoTimeLimit},
                   "{ (sleep 1; kill -INT $$) & } ; exec ");
     EXPECT_EQ(stopped.exitCode, 130) << stopped.err;
     EXPECT_NE(stopped.err.find("interrupted after"), std::string::npos) << stopped.err;
