@@ -60,17 +60,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
         bytesOf("P5 3 2 255\n\x01\x02\x03\x04\x05\xff"),
         bytesOf("P2\n# grey\n3 2\n15\n0 1 2\n13 14 15\n"),
         bytesOf(std::string("P6 2 1 255\n\xff\x00\x00\x00\x80\x40", 17)),
-        bytesOf(std::string("P5 2 1 65535\n\x12\x34\xfe\x01", 17)),
-        bytesOf(samples::bmp(3, 2, 24, {0, 0, 255, 0, 255, 0, 255, 0, 0, 30, 20, 10, 1, 2, 3, 4, 5, 6}, true)),
-        bytesOf(samples::bmp(2, 2, 8, {0, 1, 2, 3}, false, 0, {0, 0, 0, 255, 255, 255, 0, 0, 255, 9, 9, 9})),
-        bytesOf(samples::tiff(3, 2, 16, 1, 1, {1, 2, 3, 0x4000, 0x8000, 0xffff}, true)),
-        bytesOf(samples::tiff(2, 1, 8, 3, 2, {255, 0, 0, 10, 20, 30})),
     };
-#if OC_HAVE_JPEG
-    std::vector<unsigned char> grey(8 * 8);
-    for (size_t k = 0; k < grey.size(); ++k) grey[k] = static_cast<unsigned char>(k * 4);
-    seeds.push_back(bytesOf(samples::jpeg(8, 8, 1, grey, 90)));
-#endif
     if (vfImageFilesHavePng()) {
         const std::string path = scratch(".png");
         vxPelBuffer<unsigned char> tiny(5, 3);
@@ -86,6 +76,19 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
         std::filesystem::remove(path);
         seeds.push_back(png);
     }
+    seeds.push_back(bytesOf(std::string("P5 2 1 65535\n\x12\x34\xfe\x01", 17)));
+    seeds.push_back(bytesOf(
+        samples::bmp(3, 2, 24, {0, 0, 255, 0, 255, 0, 255, 0, 0, 30, 20, 10, 1, 2, 3, 4, 5, 6}, true)));
+    seeds.push_back(bytesOf(
+        samples::bmp(2, 2, 8, {0, 1, 2, 3}, false, 0, {0, 0, 0, 255, 255, 255, 0, 0, 255, 9, 9, 9})));
+    seeds.push_back(bytesOf(samples::tiff(3, 2, 16, 1, 1, {1, 2, 3, 0x4000, 0x8000, 0xffff}, true)));
+    seeds.push_back(bytesOf(samples::tiff(2, 1, 8, 3, 2, {255, 0, 0, 10, 20, 30})));
+#if OC_HAVE_JPEG
+    std::vector<unsigned char> grey(8 * 8);
+    for (size_t k = 0; k < grey.size(); ++k)
+        grey[k] = static_cast<unsigned char>(k * 4);
+    seeds.push_back(bytesOf(samples::jpeg(8, 8, 1, grey, 90)));
+#endif
     vfFuzzWriteSeedsIfAsked(*argc, *argv, seeds);
     return 0;
 }
