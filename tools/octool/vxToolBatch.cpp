@@ -71,6 +71,7 @@ std::size_t vfToolRunBatch(std::size_t count, int jobs, const std::function<void
             changed.wait_for(lock, std::chrono::duration<double>(progressEvery));
         }
     } catch (...) {
+        if (!lock.owns_lock()) lock.lock();
         if (!failure) failure = std::current_exception();
         changed.wait(lock, [&] { return running == 0; });
     }

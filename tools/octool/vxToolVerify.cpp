@@ -82,13 +82,36 @@ bool setVerifyParam(vxOCVerifyParams& params, const std::string& assignment) {
     return true;
 }
 
-// Set by SIGINT during a batch: no new image is started.
+// Set by SIGINT during a batch: no new image is started. A second Ctrl-C ends the
+// process at once, as it would without the handler.
 std::atomic<bool> gInterrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 extern "C" void onInterrupt(int) {
-    gInterrupted = true;
+    if (gInterrupted.exchange(true)) {
+        std::signal(SIGINT, SIG_DFL);
+        std::raise(SIGINT);
+    }
 }
+
+// Catches SIGINT while it lives (a batch: from before its inputs are read, so that
+// Ctrl-C never kills it halfway through printing); the previous handler comes back.
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        gInterrupted = false;
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, &previous_);
+    }
+    ~InterruptGuard() { ::sigaction(SIGINT, &previous_, nullptr); }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    struct sigaction previous_ {};
+};
 
 // Every path the patterns match, sorted, each once; a pattern matching nothing stays as
 // it is (its image is then reported unreadable), as a shell would leave it.
@@ -178,21 +201,14 @@ int verifyBatch(const vxToolArgs& args, const vxToolRunInputs& in,
         item.outcome.reset(); // printed: its memory goes
     };
 
-    gInterrupted = false;
-    struct sigaction action {}, previous{};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, &previous);
     std::size_t reported;
     try {
         reported = vfToolRunBatch(paths.size(), int(jobs), work, report, gInterrupted,
                                   [&](std::size_t done) { progress.update(done); });
     } catch (...) {
-        ::sigaction(SIGINT, &previous, nullptr);
         progress.finish();
         throw;
     }
-    ::sigaction(SIGINT, &previous, nullptr);
     progress.finish();
     if (!json)
         std::cout << reported << " images: " << passed << " passed, " << failed << " failed, "
@@ -226,6 +242,8 @@ int vfToolVerifyCommand(int argc, char** argv, int first) {
     if (batch && (args.has("overlay") || args.has("report")))
         throw vxToolError("--overlay and --report take one image: not with --images");
     if (!batch && args.has("jobs")) throw vxToolError("--jobs goes with --images");
+    std::optional<InterruptGuard> interrupts;
+    if (batch) interrupts.emplace();
     vxOCVerifyParams verifyParams;
     std::vector<std::string> arrangeAssignments;
     for (const std::string& assignment : args.values("set"))
