@@ -1,7 +1,9 @@
-// The tool's image readers (PGM, PPM, PNG; the format told by the first bytes) on any
+// The tool's image readers (PGM, PPM, PNG, BMP, JPEG, TIFF; the format told by the first
+// bytes) on any bytes, from memory, with 16-bit samples refused and read by their high
 // bytes. A read either fails with vxImageFileError or gives an image that, written as
 // PGM and as PNG and read again, has the same pixels.
 #include "fuzz_support.h"
+#include "image_samples.h"
 
 #include "vxImageFile.h"
 #include "vx_ImageFormats.h"
@@ -13,14 +15,15 @@
 
 namespace {
 
-vxPelBuffer<unsigned char> readBytes(const std::uint8_t* data, std::size_t size) {
+vxPelBuffer<unsigned char> readBytes(const std::uint8_t* data, std::size_t size,
+                                     const vxImageReadOptions& options) {
     // fmemopen refuses an empty buffer; an empty file is its own error anyway.
     static const std::uint8_t none = 0;
     std::FILE* f =
         ::fmemopen(const_cast<std::uint8_t*>(size ? data : &none), size ? size : 1, "rb");
     if (!f) vfFuzzFail("fmemopen failed");
     try {
-        vxPelBuffer<unsigned char> image = vf_ReadImageStream(f, "input", size);
+        vxPelBuffer<unsigned char> image = vf_ReadImageStream(f, "input", size, options);
         std::fclose(f);
         return image;
     } catch (...) {
@@ -73,6 +76,19 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
         std::filesystem::remove(path);
         seeds.push_back(png);
     }
+    seeds.push_back(bytesOf(std::string("P5 2 1 65535\n\x12\x34\xfe\x01", 17)));
+    seeds.push_back(bytesOf(
+        samples::bmp(3, 2, 24, {0, 0, 255, 0, 255, 0, 255, 0, 0, 30, 20, 10, 1, 2, 3, 4, 5, 6}, true)));
+    seeds.push_back(bytesOf(
+        samples::bmp(2, 2, 8, {0, 1, 2, 3}, false, 0, {0, 0, 0, 255, 255, 255, 0, 0, 255, 9, 9, 9})));
+    seeds.push_back(bytesOf(samples::tiff(3, 2, 16, 1, 1, {1, 2, 3, 0x4000, 0x8000, 0xffff}, true)));
+    seeds.push_back(bytesOf(samples::tiff(2, 1, 8, 3, 2, {255, 0, 0, 10, 20, 30})));
+#if OC_HAVE_JPEG
+    std::vector<unsigned char> grey(8 * 8);
+    for (size_t k = 0; k < grey.size(); ++k)
+        grey[k] = static_cast<unsigned char>(k * 4);
+    seeds.push_back(bytesOf(samples::jpeg(8, 8, 1, grey, 90)));
+#endif
     vfFuzzWriteSeedsIfAsked(*argc, *argv, seeds);
     return 0;
 }
@@ -80,7 +96,13 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     vxPelBuffer<unsigned char> image;
     try {
-        image = readBytes(data, size);
+        readBytes(data, size, vxImageReadOptions());
+    } catch (const vxImageFileError&) {
+    }
+    try {
+        vxImageReadOptions high;
+        high.bits16High = true;
+        image = readBytes(data, size, high);
     } catch (const vxImageFileError&) {
         return 0;
     }

@@ -12,6 +12,7 @@
 #include "vxToolArgs.h"
 #include "vxToolCommands.h"
 #include "vxToolManifest.h"
+#include "vxToolVerifyImage.h"
 #include "vxToolText.h"
 
 #include <pybind11/pybind11.h>
@@ -119,12 +120,12 @@ py::dict verify(const py::handle& image, vxPyAlphabet& alphabet, const std::stri
     vxOCVerifyParams verifyParams;
     vfPySetParams(params, "verify", arrangeParams, &verifyParams);
     const RunImages in = runImages(image, mask);
-    vxToolVerifyRun run;
+    vxToolVerifyOutcome run;
     {
         py::gil_scoped_release release;
         const vxOCAlphabet& compiled = alphabet.compiled();
-        run = vfToolVerify(in.image, in.mask, compiled, vfToolTargetKeys(compiled, target),
-                           arrangeParams, verifyParams);
+        run = vfToolVerifyImage(in.image, in.mask, compiled, vfToolTargetKeys(compiled, target),
+                                arrangeParams, verifyParams);
     }
     return vfPyVerifyResult(run, alphabet.alphabet());
 }

@@ -52,7 +52,7 @@ py::dict vfPyArrangeResult(const vxToolReport& report) {
                     "lines"_a = lines(report));
 }
 
-py::dict vfPyVerifyResult(const vxToolVerifyRun& run, const vxOCAlphabet& alphabet) {
+py::dict vfPyVerifyResult(const vxToolVerifyOutcome& run, const vxOCAlphabet& alphabet) {
     const vxOCVerifyResults& r = run.results;
     py::list positions;
     for (std::size_t i = 0; i < run.report.positions.size(); ++i) {

@@ -5,6 +5,7 @@
 #include "vxOCAlphabet.h"
 #include "vxToolCommands.h"
 #include "vxToolReport.h"
+#include "vxToolVerifyImage.h"
 
 #include <pybind11/pybind11.h>
 
@@ -17,4 +18,4 @@ pybind11::dict vfPyArrangeResult(const vxToolReport& report);
 // {passed, time_ms, positions, lines}: per position index, name, verdict ("pass",
 // "wrong", "missing"), reads_as (a name or None), score, rival_score, status, and
 // cell_center where verification judged it. Needs the GIL.
-pybind11::dict vfPyVerifyResult(const vxToolVerifyRun& run, const vxOCAlphabet& alphabet);
+pybind11::dict vfPyVerifyResult(const vxToolVerifyOutcome& run, const vxOCAlphabet& alphabet);

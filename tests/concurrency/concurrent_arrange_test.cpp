@@ -1,8 +1,11 @@
 // Four threads arranging on one shared compiled alphabet while a fifth compiles another
-// alphabet: every result must equal the one a single thread gets. Under ThreadSanitizer
-// this also catches unsynchronised shared state (caches, registries, counters).
+// alphabet, and the tool's batch runner verifying on three: every result must equal
+// the one a single thread gets. Under ThreadSanitizer this also catches unsynchronised
+// shared state (caches, registries, counters).
 #include "vxOCArrange.h"
+#include "vxOCVerify.h"
 #include "vxTestLayout.h"
+#include "vxToolBatch.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +102,37 @@ TEST(Concurrency, SharedAlphabetArrangesAsSeriallyWhileAnotherCompiles) {
             EXPECT_TRUE(parallel[i][round] == serial[i]) << "scene " << i << ", round " << round;
     EXPECT_TRUE(other.isCompiled());
     EXPECT_TRUE(other == teach("789", true)) << "compiled beside the arrangers, it differs";
+}
+
+TEST(Concurrency, BatchVerificationOnASharedAlphabetReportsSerialResultsInOrder) {
+    const vxOCAlphabet shared = teach("0123456", true);
+    // The last scene carries a 6 where a 5 is expected, so that rivals are scored too.
+    std::vector<Scene> scenes = {scene("0123", 0.0, 5), scene("6543", 12.0, 6), scene("2046", -20.0, 7)};
+    scenes.back().keys[2] = '5';
+    vxOCArrangeParams params;
+    params.timeout(5000.0);
+    const vxOCVerifyParams verifyParams;
+    std::vector<vxOCVerifyResults> serial(scenes.size());
+    for (std::size_t i = 0; i < scenes.size(); ++i)
+        vfOCVerify(scenes[i].image, shared, scenes[i].keys, params, verifyParams, serial[i]);
+    ASSERT_FALSE(serial.back().isPass());
+
+    constexpr std::size_t kCount = 9;
+    std::vector<vxOCVerifyResults> results(kCount);
+    std::vector<std::size_t> order;
+    const std::atomic<bool> stop{false};
+    const std::size_t reported = vfToolRunBatch(
+        kCount, 3,
+        [&](std::size_t i) {
+            const Scene& s = scenes[i % scenes.size()];
+            vfOCVerify(s.image, shared, s.keys, params, verifyParams, results[i]);
+        },
+        [&](std::size_t i) { order.push_back(i); }, stop);
+    EXPECT_EQ(reported, kCount);
+    for (std::size_t i = 0; i < kCount; ++i) {
+        EXPECT_EQ(order.at(i), i);
+        EXPECT_TRUE(results[i] == serial[i % scenes.size()]) << "image " << i;
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Image files for the command-line tool: 8-bit grey images in and out (PGM always,
-// PNG when the build found libpng), and colour pictures out for overlays.
+// PNG when the build found libpng), BMP, JPEG and TIFF in (JPEG and TIFF when the build
+// found libjpeg and libtiff), and colour pictures out for overlays.
 //
 // Every failure is a vxImageFileError whose what() is one line naming the file and
 // the fault ("cannot open", "truncated", "not an 8-bit image", ...). Reading never
@@ -20,15 +21,30 @@ public:
 
 // True when PNG files can be read and written (libpng was found at configure time).
 bool vfImageFilesHavePng();
+// True when JPEG / TIFF files can be read (libjpeg / libtiff found at configure time).
+bool vfImageFilesHaveJpeg();
+bool vfImageFilesHaveTiff();
+
+// How a reader treats what it would otherwise refuse.
+struct vxImageReadOptions {
+    // 16-bit samples (PNG, PGM/PPM with a maximum value above 255, TIFF): refused when
+    // false; when true each sample is read as its high byte.
+    bool bits16High = false;
+};
 
 // Reads an 8-bit image: PGM (binary P5 or ASCII P2, maximum value 1..255), binary PPM
-// (P6, 8-bit) and PNG (grey, grey+alpha, RGB, RGBA, palette; 8-bit or less). Colour is
-// converted to grey by the Rec. 601 luma weights, alpha ignored; samples are otherwise
-// kept as stored (no rescaling of a smaller maximum value, no gamma conversion). The
-// format is told by the file's first bytes, not by its name. The result has the window
-// (0, 0, width, height) and the identity client-from-image transform. Sides above
-// 16384 pixels, 16-bit samples, truncated or malformed files throw vxImageFileError.
+// (P6, 8-bit), PNG (grey, grey+alpha, RGB, RGBA, palette; 8-bit or less), BMP
+// (uncompressed, 8-bit palette, 24 or 32-bit colour), JPEG (grey or colour) and TIFF
+// (grey, RGB, palette, any compression libtiff decodes). Colour is converted to grey by
+// the Rec. 601 luma weights, alpha ignored; samples are otherwise kept as stored (no
+// rescaling of a smaller maximum value, no gamma conversion). The format is told by the
+// file's first bytes, not by its name. The result has the window (0, 0, width, height)
+// and the identity client-from-image transform. Sides above 16384 pixels, 16-bit
+// samples, a format not built in, truncated or malformed files throw vxImageFileError.
 vxPelBuffer<unsigned char> vfReadImageFile(const std::string& path);
+// The same, 16-bit samples treated as `options` says.
+vxPelBuffer<unsigned char> vfReadImageFile(const std::string& path,
+                                           const vxImageReadOptions& options);
 
 // Writes the window of a grey image; the name's extension picks the format: ".png"
 // (throws when PNG is not available) or anything else as binary PGM (P5). The file is

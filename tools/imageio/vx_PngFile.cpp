@@ -6,6 +6,7 @@
 #if OC_HAVE_PNG
 #include <png.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -85,12 +86,13 @@ size_t leastImageData(const std::vector<unsigned char>& bytes, long width, long 
 
 // Reads the header into `png` and checks the sample depth and the size.
 void beginRead(PngImage& png, bool fromMemory, std::FILE* file,
-               const std::vector<unsigned char>& bytes, const std::string& path) {
+               const std::vector<unsigned char>& bytes, const std::string& path,
+               const vxImageReadOptions& options) {
     if (!(fromMemory ? png_image_begin_read_from_memory(&png.image, bytes.data(), bytes.size())
                      : png_image_begin_read_from_stdio(&png.image, file)))
         vf_ImageFileFail(path, "malformed PNG (" + png.message() + ")");
-    if (png.image.format & PNG_FORMAT_FLAG_LINEAR)
-        vf_ImageFileFail(path, "not an 8-bit image (16-bit PNG samples)");
+    if ((png.image.format & PNG_FORMAT_FLAG_LINEAR) && !options.bits16High)
+        vf_ImageFileRefuse16Bit(path);
     const long width = long(png.image.width), height = long(png.image.height);
     if (width < 1 || height < 1) vf_ImageFileFail(path, "image is empty");
     if (width > kMaxImageSide || height > kMaxImageSide)
@@ -99,28 +101,59 @@ void beginRead(PngImage& png, bool fromMemory, std::FILE* file,
                                    std::to_string(kMaxImageSide) + " are refused)");
 }
 
+// 16-bit samples, high bytes kept. Without a gamma chunk (they are dropped) libpng's
+// linear output is the stored samples; with alpha it hands colour premultiplied, which
+// is undone here.
+vxPelBuffer<unsigned char> readHighBytes(PngImage& png, const std::string& path) {
+    const long width = long(png.image.width), height = long(png.image.height);
+    const bool colour = png.image.format & PNG_FORMAT_FLAG_COLOR;
+    const bool alpha = png.image.format & PNG_FORMAT_FLAG_ALPHA;
+    png.image.format = PNG_FORMAT_FLAG_LINEAR | (colour ? PNG_FORMAT_FLAG_COLOR : 0) |
+                       (alpha ? PNG_FORMAT_FLAG_ALPHA : 0);
+    const long channels = (colour ? 3 : 1) + (alpha ? 1 : 0);
+    std::vector<png_uint_16> pixels(size_t(width * height * channels));
+    if (!png_image_finish_read(&png.image, nullptr, pixels.data(), png_int_32(width * channels),
+                               nullptr))
+        vf_ImageFileFail(path, "corrupt or truncated PNG (" + png.message() + ")");
+    vxPelBuffer<unsigned char> image(width, height);
+    const png_uint_16* in = pixels.data();
+    for (long y = 0; y < height; ++y) {
+        unsigned char* out = image.pointToPel(0, y);
+        for (long x = 0; x < width; ++x, in += channels) {
+            const unsigned long a = alpha ? in[channels - 1] : 65535;
+            unsigned high[3];
+            for (int c = 0; c < (colour ? 3 : 1); ++c)
+                high[c] = a == 0 ? 0 : unsigned(std::min(65535ul, (in[c] * 65535ul + a / 2) / a) >> 8);
+            out[x] = colour ? vf_Luma601(high[0], high[1], high[2]) : static_cast<unsigned char>(high[0]);
+        }
+    }
+    return image;
+}
+
 } // namespace
 
-vxPelBuffer<unsigned char> vf_ReadPng(std::FILE* stream, const std::string& path) {
+vxPelBuffer<unsigned char> vf_ReadPng(std::FILE* stream, const std::string& path,
+                                      const vxImageReadOptions& options) {
     // The header is checked from the file before the file is read into memory, and the
     // file may not be much larger than its image's data could be (8-bit RGBA, stored
     // uncompressed, plus room for other chunks).
     {
         std::rewind(stream);
         PngImage header;
-        beginRead(header, false, stream, {}, path);
-        const long rawBytes = long(header.image.height) * (1 + 4 * long(header.image.width));
+        beginRead(header, false, stream, {}, path, options);
+        const long rawBytes = long(header.image.height) * (1 + 8 * long(header.image.width));
         if (std::fseek(stream, 0, SEEK_END) != 0 ||
             std::ftell(stream) > rawBytes + rawBytes / 64 + (long(64) << 20))
             vf_ImageFileFail(path, "file is far larger than its image needs");
     }
     const PngBytes file = readWithoutColourSpace(stream, path);
     PngImage png;
-    beginRead(png, true, nullptr, file.bytes, path);
+    beginRead(png, true, nullptr, file.bytes, path, options);
     const long width = long(png.image.width), height = long(png.image.height);
     if (file.imageData < leastImageData(file.bytes, width, height))
         vf_ImageFileFail(path, "truncated (too little image data for " + std::to_string(width) +
                                    " x " + std::to_string(height) + " pixels)");
+    if (png.image.format & PNG_FORMAT_FLAG_LINEAR) return readHighBytes(png, path);
 
     // Colour (and palette) images are read as RGB and turned grey here, so that the
     // weights are the Rec. 601 ones; alpha is read and dropped, never composited.
@@ -176,7 +209,8 @@ void vf_WritePng(std::FILE* file, const std::string& path, const unsigned char* 
 
 #else
 
-vxPelBuffer<unsigned char> vf_ReadPng(std::FILE*, const std::string& path) {
+vxPelBuffer<unsigned char> vf_ReadPng(std::FILE*, const std::string& path,
+                                      const vxImageReadOptions&) {
     vf_ImageFileFail(path, "PNG support not built in (libpng was not found)");
 }
 

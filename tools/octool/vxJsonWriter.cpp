@@ -5,6 +5,7 @@
 #include <cstdio>
 
 void vxJsonWriter::newline_() {
+    if (compact_) return;
     out_ << '\n' << std::string(2 * levels_.size(), ' ');
 }
 
@@ -15,7 +16,7 @@ void vxJsonWriter::separate_() {
     }
     if (levels_.empty()) return;
     Level& level = levels_.back();
-    if (level.count++ > 0) out_ << (level.isInline ? ", " : ",");
+    if (level.count++ > 0) out_ << (level.isInline || compact_ ? ", " : ",");
     if (!level.isInline) newline_();
 }
 

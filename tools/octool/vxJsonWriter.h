@@ -1,6 +1,7 @@
 // A tiny streaming JSON writer: objects, arrays, strings, numbers and booleans,
-// with commas placed automatically and one member or element per line. Arrays opened
-// as `inline` keep their elements on one line (for coordinate pairs).
+// with commas placed automatically and one member or element per line (or everything
+// on one line). Arrays opened as `inline` keep their elements on one line (for
+// coordinate pairs).
 #pragma once
 
 #include <ostream>
@@ -9,7 +10,8 @@
 
 class vxJsonWriter {
 public:
-    explicit vxJsonWriter(std::ostream& out) : out_(out) {}
+    // A compact writer puts the whole value on one line (for JSON Lines).
+    explicit vxJsonWriter(std::ostream& out, bool compact = false) : out_(out), compact_(compact) {}
 
     // Inside an object every value is preceded by key(); nesting is the caller's duty.
     void beginObject();
@@ -41,5 +43,6 @@ private:
 
     std::ostream& out_;
     std::vector<Level> levels_;
+    bool compact_;
     bool afterKey_ = false;
 };

@@ -26,10 +26,13 @@ const char* const kUsage =
     "\n"
     "options:\n"
     "  --alphabet FILE    an alphabet stored by octool teach (compiled here if need be)\n"
-    "  --image FILE       the 8-bit run-time image (PGM, or PNG when built with libpng;\n"
-    "                     colour is turned to grey)\n"
+    "  --image FILE       the 8-bit run-time image: PGM, PPM, BMP, and PNG, JPEG, TIFF when\n"
+    "                     built with their libraries; told by its first bytes; colour is\n"
+    "                     turned to grey\n"
     "  --target TEXT      the expected string\n"
     "  --mask FILE        search only where this image (the size of IMAGE) is 128 or more\n"
+    "  --bits16=high      read 16-bit images by their samples' high bytes (refused\n"
+    "                     otherwise)\n"
     "  --set NAME=VALUE   sets one arrange parameter; may be repeated (names below)\n"
     "  --json             print one JSON object instead of the table: isFound,\n"
     "                     isSearchTruncated, timeMs, positions (index, key, name, status\n"
@@ -52,15 +55,25 @@ const char* const kUsage =
     "\n"
     "parameters for --set (angles in degrees, or radians with the suffix rad):\n";
 
-vxPelBuffer<unsigned char> readImage(const std::string& path) {
+vxPelBuffer<unsigned char> readImage(const std::string& path, const vxImageReadOptions& options) {
     try {
-        return vfReadImageFile(path);
+        return vfReadImageFile(path, options);
     } catch (const std::exception& e) {
         throw vxToolError(e.what());
     }
 }
 
 } // namespace
+
+vxImageReadOptions vfToolReadOptions(const vxToolArgs& args) {
+    vxImageReadOptions options;
+    if (args.has("bits16")) {
+        if (args.value("bits16") != "high")
+            throw vxToolError("--bits16: '" + args.value("bits16") + "' is not 'high'");
+        options.bits16High = true;
+    }
+    return options;
+}
 
 vxToolRunInputs vfToolReadRunInputs(const vxToolArgs& args,
                                     const std::vector<std::string>& assignments) {
@@ -69,15 +82,18 @@ vxToolRunInputs vfToolReadRunInputs(const vxToolArgs& args,
     for (const std::string& assignment : assignments)
         vfToolSetParam(in.params, assignment);
     const std::string& target = args.value("target");
-    const std::string& imagePath = args.value("image");
+    const bool batch = args.has("images");
+    const std::string imagePath = batch ? std::string() : args.value("image");
+    const vxImageReadOptions readOptions = vfToolReadOptions(args);
     for (const char* output : {"overlay", "report"})
         if (args.has(output)) vfToolCheckOutput(args.value(output));
     in.alphabet = vfToolLoadAlphabet(args.value("alphabet"));
     in.keys = vfToolTargetKeys(in.alphabet, target);
-    in.image = readImage(imagePath);
+    if (!batch) in.image = readImage(imagePath, readOptions);
     if (args.has("mask")) {
-        in.mask = readImage(args.value("mask"));
-        if (in.mask.width() != in.image.width() || in.mask.height() != in.image.height())
+        in.mask = readImage(args.value("mask"), readOptions);
+        if (!batch &&
+            (in.mask.width() != in.image.width() || in.mask.height() != in.image.height()))
             throw vxToolError(args.value("mask") + ": the mask is not the size of the image");
     }
     if (!in.alphabet.isCompiled()) in.alphabet.compile();
@@ -101,7 +117,10 @@ vxToolReport vfToolArrange(const vxPelBuffer_const<unsigned char>& image,
 int vfToolArrangeCommand(int argc, char** argv, int first) {
     const vxToolArgs args(
         argc, argv, first,
-        {{"alphabet", "image", "target", "mask", "set", "overlay", "report"}, {"json"}, {"set"}, 0});
+        {{"alphabet", "image", "target", "mask", "set", "overlay", "report", "bits16"},
+         {"json"},
+         {"set"},
+         0});
     if (args.has("help")) {
         std::cout << kUsage << vfToolParamsHelp();
         return 0;

@@ -23,7 +23,8 @@ int vfToolVerifyCommand(int argc, char** argv, int first);
 
 // What arrange and verify read from their arguments: the arrange parameters set by
 // `assignments` ("NAME=VALUE"), the alphabet (compiled), the target's keys, the image
-// and the mask (unbound without --mask). The --overlay and --report paths are checked
+// (left unbound with --images, whose images are read one by one) and the mask (unbound
+// without --mask), read as --bits16 says. The --overlay and --report paths are checked
 // before any file is read. Throws vxToolError (or the module's errors) on a fault.
 struct vxToolRunInputs {
     vxOCArrangeParams params;
@@ -34,6 +35,10 @@ struct vxToolRunInputs {
 class vxToolArgs;
 vxToolRunInputs vfToolReadRunInputs(const vxToolArgs& args,
                                     const std::vector<std::string>& assignments);
+// How images are read: --bits16=high takes 16-bit samples' high bytes (any other value
+// is refused); without it 16-bit images are refused.
+struct vxImageReadOptions;
+vxImageReadOptions vfToolReadOptions(const vxToolArgs& args);
 
 // The alphabet of the manifest at `manifestPath` (see vxToolManifest.h), named after
 // the manifest's folder, compiled when `compile` is true. Reports what it did to `log`.
@@ -55,17 +60,3 @@ bool vfToolIsVerifyParam(const std::string& name);
 void vfToolSetVerifyParam(vxOCVerifyParams& params, const std::string& name,
                           const std::string& value, const std::string& what);
 
-// A verification run in octool's terms: the module's results, and the report of the
-// arrangement with each position's cell where verification judged it and its verdict.
-struct vxToolVerifyRun {
-    vxOCVerifyResults results;
-    vxToolReport report;
-};
-// Verifies `targetKeys` in `image` (within `mask` when bound) with a compiled
-// `alphabet`; every diagnostic record goes to `diag` when it is not null. Throws what
-// vfOCVerify throws.
-vxToolVerifyRun vfToolVerify(const vxPelBuffer_const<unsigned char>& image,
-                             const vxPelBuffer_const<unsigned char>& mask,
-                             const vxOCAlphabet& alphabet, const std::vector<long>& targetKeys,
-                             const vxOCArrangeParams& params, const vxOCVerifyParams& verifyParams,
-                             vxDiagObject* diag = nullptr);

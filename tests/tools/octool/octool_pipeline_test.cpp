@@ -209,6 +209,74 @@ TEST_F(OctoolPipeline, VerifyPassesThePrintAndFailsAWrongCharacter) {
     EXPECT_NE(bad.err.find("--set margin: Invalid margin"), std::string::npos) << bad.err;
 }
 
+TEST_F(OctoolPipeline, VerifyBatchReportsEveryImageInPathOrder) {
+    const auto render = [](const std::string& out, const std::string& text) {
+        return box_->run({"render", "--out", out, "--text", text, "--size", "32", "--advance", "29",
+                          "--width", "200", "--height", "80"});
+    };
+    std::filesystem::create_directories(box_->dir() / "batch");
+    std::filesystem::create_directories(box_->dir() / "many");
+    ASSERT_EQ(render("batch/c-pass.pgm", "2026").exitCode, 0);
+    ASSERT_EQ(render("batch/a-wrong.pgm", "2826").exitCode, 0);
+    ASSERT_EQ(render("batch/d-pass.pgm", "2026").exitCode, 0);
+    box_->write("batch/b-bad.pgm", "P5\n40 40\n255\ncut short");
+    const auto verify = [](std::vector<std::string> more) {
+        std::vector<std::string> args = {"verify", "--alphabet", "digits.oca", "--target", "2026",
+                                         "--set", kNoTimeLimit};
+        args.insert(args.end(), more.begin(), more.end());
+        return box_->run(args);
+    };
+
+    // The bad image gets its line and the batch goes on; the threads do not change a byte.
+    const OctoolRun one = verify({"--images", "batch/*-pass.pgm", "batch/[ab]*", "--jobs", "1"});
+    const OctoolRun two = verify({"--images", "batch/*-pass.pgm", "batch/[ab]*", "--jobs", "2"});
+    EXPECT_EQ(one.exitCode, 1) << one.err;
+    EXPECT_EQ(two.out, one.out);
+    std::istringstream lines(one.out);
+    std::vector<std::string> starts;
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t end = line.find(".pgm");
+        starts.push_back(end == std::string::npos ? line : line.substr(0, end + 4));
+    }
+    EXPECT_EQ(starts, (std::vector<std::string>{"FAIL  batch/a-wrong.pgm", "ERROR batch/b-bad.pgm",
+                                                "PASS  batch/c-pass.pgm", "PASS  batch/d-pass.pgm",
+                                                "4 images: 2 passed, 1 failed, 1 not verified"}))
+        << one.out;
+    EXPECT_NE(one.out.find("a-wrong.pgm  positions 1 (expected '0', reads as '8'"), std::string::npos)
+        << one.out;
+    EXPECT_NE(one.out.find("truncated"), std::string::npos) << one.out;
+
+    // JSON Lines: one object per image, each parsing on its own.
+    const OctoolRun json = verify({"--images", "batch/[acd]*.pgm", "--jobs", "2", "--json"});
+    EXPECT_EQ(json.exitCode, 3) << json.err;
+    std::istringstream objects(json.out);
+    std::vector<Json> parsed;
+    for (std::string line; std::getline(objects, line);)
+        parsed.push_back(parseJson(line));
+    ASSERT_EQ(parsed.size(), 3u) << json.out;
+    EXPECT_EQ(parsed[0]["image"].str(), "batch/a-wrong.pgm");
+    EXPECT_FALSE(parsed[0]["pass"].flag());
+    EXPECT_EQ(parsed[0]["positions"][1]["readsAs"].str(), "8");
+    EXPECT_TRUE(parsed[1]["pass"].flag() && parsed[2]["pass"].flag());
+    EXPECT_EQ(verify({"--images", "batch/*-pass.pgm"}).exitCode, 0);
+
+    // Ctrl-C: what was verified is printed, in order, and the status says so. The
+    // signal comes from the shell that then becomes the tool.
+    for (int k = 0; k < 400; ++k)
+        std::filesystem::copy_file(box_->path("batch/c-pass.pgm"),
+                                   box_->path("many/" + std::to_string(1000 + k) + ".pgm"));
+    const OctoolRun stopped =
+        box_->run({"verify", "--alphabet", "digits.oca", "--target", "2026", "--images",
+                   "many/*.pgm", "--jobs", "2", "--set", kNoTimeLimit},
+                  "{ (sleep 1; kill -INT $$) & } ; exec ");
+    EXPECT_EQ(stopped.exitCode, 130) << stopped.err;
+    EXPECT_NE(stopped.err.find("interrupted after"), std::string::npos) << stopped.err;
+    const std::size_t printed = std::count(stopped.out.begin(), stopped.out.end(), '\n');
+    EXPECT_GT(printed, 1u);
+    EXPECT_LT(printed, 400u);
+    EXPECT_EQ(stopped.out.rfind("PASS  many/1000.pgm\nPASS  many/1001.pgm\n", 0), 0u);
+}
+
 TEST_F(OctoolPipeline, HandWrittenManifestWithWholeImagesMasksAndBlanks) {
     // A character alone in its own image (the whole image is its area), one from the
     // sheet with a care mask written as ASCII PGM, and a blank.
