@@ -4,6 +4,7 @@
 #pragma once
 
 #include "vxDiagObject.h"
+#include "vxImageFile.h"
 #include "vxOCAlphabet.h"
 #include "vxOCArrangeParams.h"
 #include "vxOCVerify.h"
@@ -37,13 +38,13 @@ vxToolRunInputs vfToolReadRunInputs(const vxToolArgs& args,
                                     const std::vector<std::string>& assignments);
 // How images are read: --bits16=high takes 16-bit samples' high bytes (any other value
 // is refused); without it 16-bit images are refused.
-struct vxImageReadOptions;
 vxImageReadOptions vfToolReadOptions(const vxToolArgs& args);
 
 // The alphabet of the manifest at `manifestPath` (see vxToolManifest.h), named after
-// the manifest's folder, compiled when `compile` is true. Reports what it did to `log`.
+// the manifest's folder, compiled when `compile` is true, its images read as
+// `readOptions` says. Reports what it did to `log`.
 vxOCAlphabet vfToolTeach(const std::string& manifestPath, double threshold, bool compile,
-                         std::ostream& log);
+                         std::ostream& log, const vxImageReadOptions& readOptions = {});
 
 // Arranges `targetKeys` in `image` (within `mask` when bound), compiling an
 // uncompiled alphabet first, and returns the report with the arrange time. Every

@@ -120,7 +120,7 @@ vxPtrHandle_const<vxOCModel> vfToolMakeModel(long key, const std::wstring& name,
 
 std::vector<vxPtrHandle_const<vxOCModel>>
 vfToolTeachModels(const std::vector<vxToolManifestEntry>& entries,
-                  const std::string& manifestPath) {
+                  const std::string& manifestPath, const vxImageReadOptions& readOptions) {
     const std::filesystem::path folder = std::filesystem::path(manifestPath).parent_path();
     // A sample sheet is read once however many lines point at it.
     std::map<std::string, vxPelBuffer<unsigned char>> images;
@@ -129,7 +129,7 @@ vfToolTeachModels(const std::vector<vxToolManifestEntry>& entries,
         auto it = images.find(path);
         if (it == images.end()) {
             try {
-                it = images.emplace(path, vfReadImageFile(path)).first;
+                it = images.emplace(path, vfReadImageFile(path, readOptions)).first;
             } catch (const std::exception& e) {
                 throw vxToolError(where + e.what());
             }

@@ -6,6 +6,7 @@
 // lines may share one sample image with different rectangles.
 #pragma once
 
+#include "vxImageFile.h"
 #include "vxOCModel.h"
 #include "vxRect.h"
 
@@ -37,7 +38,8 @@ std::vector<vxToolManifestEntry> vfToolParseManifest(std::istream& in, const std
 // that transform (and its mask, when given). Throws vxToolError "PATH:LINE: ..." for an
 // unreadable image, an area outside the image or a mask of another size.
 std::vector<vxPtrHandle_const<vxOCModel>>
-vfToolTeachModels(const std::vector<vxToolManifestEntry>& entries, const std::string& manifestPath);
+vfToolTeachModels(const std::vector<vxToolManifestEntry>& entries, const std::string& manifestPath,
+                  const vxImageReadOptions& readOptions = {});
 
 // One model from an image (and care mask, when bound: the image's size), as the
 // manifest's lines make them: windowed to `area` (the whole image when null), its

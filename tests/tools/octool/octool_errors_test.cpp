@@ -36,6 +36,7 @@ protected:
         box_->write("no-image.txt", "48 0 nothere.pgm\n");
         box_->write("bad-mask.txt", "48 0 sheet.pgm mask=small.pgm\n");
         box_->write("empty.txt", "# nothing\n\n");
+        box_->write("wide.txt", "48 0 wide.pgm\n");
     }
     static void TearDownTestSuite() {
         delete box_;
@@ -88,6 +89,10 @@ TEST_F(OctoolErrors, EveryBadInputGivesOneLineAndANonZeroExit) {
         {"image of a line missing", {"teach", "--out", "x.oca", "no-image.txt"}, "nothere.pgm"},
         {"mask of another size", {"teach", "--out", "x.oca", "bad-mask.txt"}, "small.pgm"},
         {"no characters", {"teach", "--out", "x.oca", "empty.txt"}, "empty.txt"},
+        {"16-bit sample sheet", {"teach", "--out", "x.oca", "wide.txt"}, "--bits16=high"},
+        {"16-bit reading not named",
+         {"teach", "--out", "x.oca", "wide.txt", "--bits16", "low"},
+         "'low'"},
         {"threshold out of range",
          {"teach", "--out", "x.oca", "manifest.txt", "--threshold", "2"},
          "threshold"},
@@ -131,6 +136,9 @@ TEST_F(OctoolErrors, EveryBadInputGivesOneLineAndANonZeroExit) {
                                          << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
     }
+    // The way out the 16-bit refusal names works for sample sheets too.
+    const OctoolRun high = box_->run({"teach", "--out", "x.oca", "wide.txt", "--bits16", "high"});
+    EXPECT_EQ(high.exitCode, 0) << high.err;
 }
 
 TEST_F(OctoolErrors, HelpListsCommandsAndEveryArrangeParameter) {
