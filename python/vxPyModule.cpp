@@ -12,14 +12,15 @@
 #include "vxToolArgs.h"
 #include "vxToolCommands.h"
 #include "vxToolManifest.h"
-#include "vxToolVerifyImage.h"
 #include "vxToolText.h"
+#include "vxToolVerifyImage.h"
 
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 namespace py = pybind11;
@@ -130,11 +131,24 @@ py::dict verify(const py::handle& image, vxPyAlphabet& alphabet, const std::stri
     return vfPyVerifyResult(run, alphabet.alphabet());
 }
 
-py::array_t<unsigned char> readImage(const std::string& path) {
+// How images are read: bits16 None refuses 16-bit samples, "high" takes their high bytes.
+vxImageReadOptions readOptions(const std::optional<std::string>& bits16) {
+    vxImageReadOptions options;
+    if (bits16) {
+        if (*bits16 != "high")
+            throw py::value_error("bits16: '" + *bits16 + "' is not 'high' (or None)");
+        options.bits16High = true;
+    }
+    return options;
+}
+
+py::array_t<unsigned char> readImage(const std::string& path,
+                                     const std::optional<std::string>& bits16) {
+    const vxImageReadOptions options = readOptions(bits16);
     vxPelBuffer<unsigned char> image;
     {
         py::gil_scoped_release release;
-        image = vfReadImageFile(path);
+        image = vfReadImageFile(path, options);
     }
     return vfPyFromImage(image);
 }
@@ -175,15 +189,19 @@ PYBIND11_MODULE(_oc, m) {
             "path"_a, "The alphabet stored at `path` (by octool teach or Alphabet.save).")
         .def_static(
             "teach",
-            [](const std::string& manifest, double threshold, bool compile) {
+            [](const std::string& manifest, double threshold, bool compile,
+               const std::optional<std::string>& bits16) {
+                const vxImageReadOptions options = readOptions(bits16);
                 py::gil_scoped_release release;
                 std::ostringstream log;
                 return std::make_shared<vxPyAlphabet>(
-                    vfToolTeach(manifest, threshold, compile, log));
+                    vfToolTeach(manifest, threshold, compile, log, options));
             },
             "manifest_path"_a, py::kw_only(), "threshold"_a = 0.5, "compile"_a = true,
+            "bits16"_a = py::none(),
             "One model per line of an octool manifest (KEY NAME IMAGE [X Y W H] [blank]\n"
-            "[mask=MASKIMAGE]), with this confusion threshold; compiled unless compile=False.")
+            "[mask=MASKIMAGE]), with this confusion threshold; compiled unless compile=False.\n"
+            "16-bit sample sheets are refused unless bits16=\"high\" takes their high bytes.")
         .def_static("from_images", &fromImages, "samples"_a, py::kw_only(), "threshold"_a = 0.5,
                     "compile"_a = true, "name"_a = "",
                     "One model per sample (name, image) or (name, image, (x, y, w, h)): the\n"
@@ -227,5 +245,5 @@ PYBIND11_MODULE(_oc, m) {
 
     m.def("arrange", &arrange, "image"_a, "alphabet"_a, "target"_a, "mask"_a, "params"_a);
     m.def("verify", &verify, "image"_a, "alphabet"_a, "target"_a, "mask"_a, "params"_a);
-    m.def("read_image", &readImage, "path"_a);
+    m.def("read_image", &readImage, "path"_a, "bits16"_a = py::none());
 }

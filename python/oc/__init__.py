@@ -101,6 +101,9 @@ def verify(image, alphabet, target, *, mask=None, **params):
                         _lines(raw["lines"]), raw["time_ms"])
 
 
-def read_image(path):
-    """The image file at ``path`` (the formats octool reads) as a 2-D uint8 array."""
-    return _oc.read_image(path)
+def read_image(path, bits16=None):
+    """The image file at ``path`` (the formats octool reads) as a 2-D uint8 array.
+
+    16-bit images are refused unless ``bits16="high"`` takes their samples' high bytes.
+    """
+    return _oc.read_image(path, bits16)

@@ -102,3 +102,20 @@ def test_threads_share_an_alphabet(scenes, alphabet):
     with ThreadPoolExecutor(2) as pool:
         threaded = list(pool.map(lambda i: oc.verify(i, alphabet, "2026", **RUN), images))
     assert threaded == serial
+
+
+def test_sixteen_bit_images_are_refused_unless_their_high_bytes_are_asked_for(scenes, tmp_path):
+    sheet = oc.read_image(str(scenes["manifest"].parent / "sheet.pgm"))
+    wide = tmp_path / "sheet.pgm"
+    wide.write_bytes(b"P5 %d %d 65535\n" % (sheet.shape[1], sheet.shape[0]) +
+                     (sheet.astype(">u2") * 257).tobytes())
+    manifest = tmp_path / "manifest.txt"
+    manifest.write_text(scenes["manifest"].read_text())
+    with pytest.raises(oc.Error, match="bits16=high"):
+        oc.read_image(str(wide))
+    with pytest.raises(oc.Error, match="bits16=high"):
+        oc.Alphabet.teach(str(manifest))
+    with pytest.raises(ValueError, match="'low'"):
+        oc.read_image(str(wide), bits16="low")
+    assert np.array_equal(oc.read_image(str(wide), bits16="high"), sheet)
+    assert len(oc.Alphabet.teach(str(manifest), bits16="high")) > 0
