@@ -92,6 +92,25 @@ bool sameTrainingImage(const vxKSAlignPattern& a, const vxKSAlignPattern& b) {
 
 } // namespace
 
+std::shared_ptr<const vx_OCTrainedCharacter>
+vf_OCTrainedCharacter(const vxPtrHandle_const<vxOCModel>& model,
+                      std::pair<double, double> grainLimits) {
+    const vxPelBuffer_const<unsigned char> window = characterWindow(*model);
+    if (model->charType() == vxOCModel::eBlank || !window.isBound())
+        return std::make_shared<vx_OCTrainedCharacter>();
+    const vx_OCTrainingCache::Key key = vx_OCTrainingCache::keyOf(model, window, grainLimits);
+    if (std::shared_ptr<const vx_OCTrainedCharacter> found = vx_OCTrainingCache::find(key))
+        return found;
+    const bool autoGrain = grainLimits.first == -1.0 || grainLimits.second == -1.0;
+    // The tool takes the coarser granularity first.
+    const double coarse = std::max(grainLimits.first, grainLimits.second);
+    const double fine = std::min(grainLimits.first, grainLimits.second);
+    std::shared_ptr<const vx_OCTrainedCharacter> trained =
+        trainCharacter(window, autoGrain, coarse, fine);
+    vx_OCTrainingCache::store(key, trained);
+    return trained;
+}
+
 vx_OCExtractModel::vx_OCExtractModel() {
     init();
 }
@@ -124,11 +143,6 @@ void vx_OCExtractModel::train_(const vxPtrHandle_const<vxOCAlphabet>& alphabet,
         occurrences_[i] = std::count(targetKeys.begin(), targetKeys.end(), keys_[i]);
     result.trainTime_ = 0.0;
 
-    const bool autoGrain = params_.grainLimits.first == -1.0 || params_.grainLimits.second == -1.0;
-    // The tool takes the coarser granularity first.
-    const double coarse = std::max(params_.grainLimits.first, params_.grainLimits.second);
-    const double fine = std::min(params_.grainLimits.first, params_.grainLimits.second);
-
     for (vxKSAlignPattern* p : patterns_)
         delete p;
     patterns_.assign(n, nullptr);
@@ -139,16 +153,9 @@ void vx_OCExtractModel::train_(const vxPtrHandle_const<vxOCAlphabet>& alphabet,
         vxAttention::check();
         ranking[i] = {static_cast<long>(i), 0.0};
         const vxPtrHandle_const<vxOCModel>* model = modelOf(alphabet, keys_[i]);
-        if (!model || (*model)->charType() == vxOCModel::eBlank) continue;
-        const vxPelBuffer_const<unsigned char> window = characterWindow(**model);
-        if (!window.isBound()) continue;
-        const vx_OCTrainingCache::Key cacheKey =
-            vx_OCTrainingCache::keyOf(*model, window, params_.grainLimits);
-        std::shared_ptr<const vx_OCTrainedCharacter> trained = vx_OCTrainingCache::find(cacheKey);
-        if (!trained) {
-            trained = trainCharacter(window, autoGrain, coarse, fine);
-            vx_OCTrainingCache::store(cacheKey, trained);
-        }
+        if (!model) continue;
+        const std::shared_ptr<const vx_OCTrainedCharacter> trained =
+            vf_OCTrainedCharacter(*model, params_.grainLimits);
         if (!trained->pattern) continue;
         patterns_[i] = new vxKSAlignPattern(*trained->pattern);
         ranking[i].second = trained->spread;

@@ -49,3 +49,11 @@ public:
 
     static constexpr std::size_t kCapacity = 256;
 };
+
+// The training of `model` at these grain limits (as the finder's parameters give them;
+// -1 in either lets the tool choose), taken from the cache or trained as the finder
+// trains and stored. A blank, or a model without image or area, gets no pattern. Time
+// limits and abort requests pass out, and nothing is stored then.
+std::shared_ptr<const vx_OCTrainedCharacter>
+vf_OCTrainedCharacter(const vxPtrHandle_const<vxOCModel>& model,
+                      std::pair<double, double> grainLimits);

@@ -4,6 +4,8 @@
 // the placed scale, and the expected one passes only when it clearly wins.
 #include "vxOCVerify.h"
 
+#include "../finderTrainingCache.h"
+
 #include "vxAttention.h"
 #include "vxDiagObject.h"
 #include "vxGraphicList.h"
@@ -17,10 +19,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <list>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <numbers>
 #include <sstream>
 
@@ -104,75 +104,13 @@ std::vector<long> rivalsOf(const vxOCAlphabet& alphabet, long key) {
     return rivals;
 }
 
-// Alignment patterns of characters, trained as the finder trains them. A production
-// line verifies image after image against one alphabet, and training a pattern costs
-// more than running it in a small window, so the patterns of the models verified last
-// are kept between calls (shared by every thread). An entry holds its model's handle,
-// so its key (the model's address) never comes to name another model.
-class PatternCache {
-public:
-    // Null for a character the finder cannot align (a blank, too few or too one-sided
-    // edges).
-    static std::shared_ptr<const vxKSAlignPattern>
-    pattern(const vxPtrHandle_const<vxOCModel>& model) {
-        static PatternCache cache;
-        {
-            std::lock_guard<std::mutex> lock(cache.mutex_);
-            for (auto it = cache.entries_.begin(); it != cache.entries_.end(); ++it)
-                if (it->model.get() == model.get()) {
-                    cache.entries_.splice(cache.entries_.begin(), cache.entries_, it);
-                    return it->pattern;
-                }
-        }
-        // Trained outside the lock; two threads may train the same model once each.
-        std::shared_ptr<const vxKSAlignPattern> trained = train(*model);
-        std::lock_guard<std::mutex> lock(cache.mutex_);
-        cache.entries_.push_front({model, trained});
-        if (cache.entries_.size() > kEntries) cache.entries_.pop_back();
-        return trained;
-    }
-
-private:
-    static constexpr std::size_t kEntries = 256;
-
-    struct Entry {
-        vxPtrHandle_const<vxOCModel> model;
-        std::shared_ptr<const vxKSAlignPattern> pattern;
-    };
-
-    static std::shared_ptr<const vxKSAlignPattern> train(const vxOCModel& model) {
-        if (model.charType() != vxOCModel::eNormal || !model.image().isBound() ||
-            model.imageArea().width() <= 0 || model.imageArea().height() <= 0)
-            return nullptr;
-        vxPelBuffer_const<unsigned char> window = model.image();
-        window.window(model.imageArea(), false);
-        // Small characters are enlarged twice for the tool, as the finder does.
-        vxPelBuffer<unsigned char> enlarged;
-        const bool small = window.width() < 15 || window.height() < 15;
-        if (small)
-            vf_AffineTransform(window, vxRadian(0.0), 2.0, enlarged,
-                               static_cast<vxAffineSamplingParams::Interpolation>(2));
-        const vxPelBuffer_const<unsigned char> image =
-            small ? vxPelBuffer_const<unsigned char>(enlarged) : window;
-        double spread = 0.0;
-        if (vf_IsUnsuitableForAlignment_(image, &spread)) return nullptr;
-        auto pattern = std::make_shared<vxKSAlignPattern>();
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            try {
-                pattern->autoSelectGrainLimits(attempt == 0);
-                if (attempt == 1) pattern->grainLimits(1.0, 1.0);
-                pattern->train(image, 3, nullptr, 0);
-                return pattern;
-            } catch (const vx_KSDefs::Errors&) {
-                // the coarse levels lost too many features: try at full resolution
-            }
-        }
-        return nullptr;
-    }
-
-    std::mutex mutex_;
-    std::list<Entry> entries_; // most recently used first
-};
+// A character's alignment pattern, trained as the finder trains it, from the cache the
+// finder shares (a production line verifies image after image against one alphabet,
+// and training costs more than running in a small window). Null for a character the
+// finder cannot align (a blank, too few or too one-sided edges).
+std::shared_ptr<const vxKSAlignPattern> patternOf(const vxPtrHandle_const<vxOCModel>& model) {
+    return vf_OCTrainedCharacter(model, {-1.0, -1.0})->pattern;
+}
 
 // A character looked for near a placement: its best score there and the cell (image
 // client frame) where it scored so.
@@ -238,7 +176,7 @@ std::vector<Sighting> scoresAt(const vxPelBuffer_const<unsigned char>& image,
     run.numToFind(3); // a neighbour printed alike may be in the window too
     for (std::size_t k = 0; k < keys.size(); ++k) {
         const std::shared_ptr<const vxKSAlignPattern> pattern =
-            PatternCache::pattern(alphabet.character(keys[k]));
+            patternOf(alphabet.character(keys[k]));
         if (!pattern) continue;
         // A rival scoring well below the expected character cannot change the verdict,
         // and a higher threshold lets the tool drop its candidates early; those within
@@ -669,7 +607,7 @@ void vfOCVerify(const vxPelBuffer_const<unsigned char>& image,
         // A character the finder has no pattern for keeps the score that placed it, or,
         // moved, is looked for where it was moved to with the refinement's bank.
         double own = found[0].score;
-        if (!PatternCache::pattern(alphabet.character(key))) {
+        if (!patternOf(alphabet.character(key))) {
             own = placedScores[i];
             if (moved[i] && !findAtLineEnd(image, shared, targetKeys, i, places[i], own)) own = 0.0;
         }
