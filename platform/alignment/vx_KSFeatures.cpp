@@ -10,11 +10,9 @@
 
 bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, double uy,
                     double reach, double minStrength, double* offset, double* strength) {
-    constexpr double kStep = 0.5, kSpan = 1.5;
+    constexpr double kStep = kKSProbeStep;
     constexpr int kMaxSamples = 64;
-    const int half = std::min(static_cast<int>((reach + kSpan) / kStep), kMaxSamples / 2 - 1);
-    const int inner = static_cast<int>(reach / kStep);
-    const int spread = static_cast<int>(kSpan / kStep);
+    const auto [half, inner, spread] = vf_KSProbeShapeFor(reach);
     // The peak is looked for within the reach; only the samples around it that lie
     // beyond the reach are taken afterwards for the centroid (about two thirds of the
     // whole probe is ever sampled).
@@ -59,6 +57,25 @@ bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, dou
     *offset = swd / sw;
     *strength = peak;
     return true;
+}
+
+void vf_KSProbeEdges(const vx_KSGradient& g, std::size_t n, const double* px, const double* py,
+                     const double* ux, const double* uy, double reach, double minStrength,
+                     double* offset, unsigned char* found, float* gx, float* gy) {
+    const vx_KSProbeShape shape = vf_KSProbeShapeFor(reach);
+    const auto one = [&](std::size_t k) {
+        double strength;
+        found[k] = vf_KSProbeEdge(g, px[k], py[k], ux[k], uy[k], reach, minStrength, &offset[k],
+                                  &strength);
+        if (gx) g.at(px[k], py[k], &gx[k], &gy[k]);
+    };
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4)
+        if (!vf_KSProbeEdges4(g.xy.data(), g.w, g.h, px + k, py + k, ux + k, uy + k, shape,
+                              minStrength, offset + k, found + k, gx ? gx + k : nullptr,
+                              gy ? gy + k : nullptr))
+            for (std::size_t l = k; l < k + 4; ++l) one(l);
+    for (; k < n; ++k) one(k);
 }
 
 namespace {

@@ -51,6 +51,15 @@ struct vx_KSModel {
 bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, double uy,
                     double reach, double minStrength, double* offset, double* strength);
 
+// vf_KSProbeEdge along n lines: found[k] tells whether line k has an edge and offset[k]
+// is then its d, bit for bit as one by one (four lines at a time where AVX2 allows).
+// gx and gy, unless null, receive the gradient at each (px[k], py[k]) as
+// vx_KSGradient::at gives it.
+void vf_KSProbeEdges(const vx_KSGradient& g, std::size_t n, const double* px, const double* py,
+                     const double* ux, const double* uy, double reach, double minStrength,
+                     double* offset, unsigned char* found, float* gx = nullptr,
+                     float* gy = nullptr);
+
 // The standard deviation of a gradient plane's noise, per component, estimated from
 // the lower quartile of the gradient magnitudes within halfSize of `origin`.
 double vf_KSGradientNoise(const vx_KSGradient& g, const vxVector<2>& origin,

@@ -55,7 +55,134 @@ __attribute__((target("avx2"))) void samplesAvx2(const float* xy, long w, double
     if (k < k1) f[k] = sampleSse2(xy, row, x0 + k * 0.5 * ux, y0 + k * 0.5 * uy, dir1);
 }
 
+// Four probes, one per lane: the samples as sampleSse2 takes them (same operations,
+// same order), the peak and the centroid as vf_KSProbeEdge finds them.
+__attribute__((target("avx2"))) bool probes4Avx2(const float* xy, long w, long h,
+                                                 const double* px, const double* py,
+                                                 const double* ux, const double* uy,
+                                                 vx_KSProbeShape shape, double minStrength,
+                                                 double* offset, unsigned char* found,
+                                                 float* gx, float* gy) {
+    const int half = shape.half, inner = shape.inner, spread = shape.spread;
+    const __m256d UX = _mm256_loadu_pd(ux), UY = _mm256_loadu_pd(uy);
+    const __m256d reachX = _mm256_mul_pd(_mm256_set1_pd(half * kKSProbeStep), UX);
+    const __m256d reachY = _mm256_mul_pd(_mm256_set1_pd(half * kKSProbeStep), UY);
+    const __m256d cx = _mm256_sub_pd(_mm256_loadu_pd(px), _mm256_set1_pd(0.5));
+    const __m256d cy = _mm256_sub_pd(_mm256_loadu_pd(py), _mm256_set1_pd(0.5));
+    const __m256d x0 = _mm256_sub_pd(cx, reachX), x1 = _mm256_add_pd(cx, reachX);
+    const __m256d y0 = _mm256_sub_pd(cy, reachY), y1 = _mm256_add_pd(cy, reachY);
+    // Inside exactly when the one-by-one probe finds itself inside (NaN is outside).
+    constexpr double kMargin = 1e-3;
+    const __m256d low = _mm256_set1_pd(kMargin);
+    const __m256d highX = _mm256_set1_pd(w - 1 - kMargin), highY = _mm256_set1_pd(h - 1 - kMargin);
+    __m256d in = _mm256_and_pd(_mm256_cmp_pd(x0, low, _CMP_GE_OQ), _mm256_cmp_pd(x1, low, _CMP_GE_OQ));
+    in = _mm256_and_pd(in, _mm256_and_pd(_mm256_cmp_pd(y0, low, _CMP_GE_OQ),
+                                         _mm256_cmp_pd(y1, low, _CMP_GE_OQ)));
+    in = _mm256_and_pd(in, _mm256_and_pd(_mm256_cmp_pd(x0, highX, _CMP_LT_OQ),
+                                         _mm256_cmp_pd(x1, highX, _CMP_LT_OQ)));
+    in = _mm256_and_pd(in, _mm256_and_pd(_mm256_cmp_pd(y0, highY, _CMP_LT_OQ),
+                                         _mm256_cmp_pd(y1, highY, _CMP_LT_OQ)));
+    if (_mm256_movemask_pd(in) != 0xF) return false;
+
+    const long row = 2 * w;
+    const __m128 dirX = _mm256_cvtpd_ps(UX), dirY = _mm256_cvtpd_ps(UY);
+    __m128 f[64];
+    for (int k = 0; k <= 2 * half; ++k) {
+        const __m256d kk = _mm256_set1_pd(k * 0.5);
+        const __m256d u = _mm256_add_pd(x0, _mm256_mul_pd(kk, UX));
+        const __m256d v = _mm256_add_pd(y0, _mm256_mul_pd(kk, UY));
+        const __m128i iu = _mm256_cvttpd_epi32(u), iv = _mm256_cvttpd_epi32(v);
+        const __m128 a = _mm256_cvtpd_ps(_mm256_sub_pd(u, _mm256_cvtepi32_pd(iu)));
+        const __m128 b = _mm256_cvtpd_ps(_mm256_sub_pd(v, _mm256_cvtepi32_pd(iv)));
+        alignas(16) int i[4], j[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(i), iu);
+        _mm_store_si128(reinterpret_cast<__m128i*>(j), iv);
+        const float* p0 = xy + j[0] * row + 2 * i[0];
+        const float* p1 = xy + j[1] * row + 2 * i[1];
+        const float* p2 = xy + j[2] * row + 2 * i[2];
+        const float* p3 = xy + j[3] * row + 2 * i[3];
+        // Rows (gx, gy of the pixel, gx, gy of its right neighbour), one per probe,
+        // turned into columns: one quantity of all four probes per register.
+        __m128 t0 = _mm_loadu_ps(p0), t1 = _mm_loadu_ps(p1), t2 = _mm_loadu_ps(p2),
+               t3 = _mm_loadu_ps(p3);
+        __m128 b0 = _mm_loadu_ps(p0 + row), b1 = _mm_loadu_ps(p1 + row),
+               b2 = _mm_loadu_ps(p2 + row), b3 = _mm_loadu_ps(p3 + row);
+        _MM_TRANSPOSE4_PS(t0, t1, t2, t3);
+        _MM_TRANSPOSE4_PS(b0, b1, b2, b3);
+        const __m128 lx = _mm_add_ps(t0, _mm_mul_ps(b, _mm_sub_ps(b0, t0)));
+        const __m128 ly = _mm_add_ps(t1, _mm_mul_ps(b, _mm_sub_ps(b1, t1)));
+        const __m128 rx = _mm_add_ps(t2, _mm_mul_ps(b, _mm_sub_ps(b2, t2)));
+        const __m128 ry = _mm_add_ps(t3, _mm_mul_ps(b, _mm_sub_ps(b3, t3)));
+        const __m128 sx = _mm_mul_ps(dirX, _mm_add_ps(lx, _mm_mul_ps(a, _mm_sub_ps(rx, lx))));
+        const __m128 sy = _mm_mul_ps(dirY, _mm_add_ps(ly, _mm_mul_ps(a, _mm_sub_ps(ry, ly))));
+        f[k] = _mm_add_ps(sx, sy);
+    }
+    // The first strictly greatest sample within the reach.
+    __m128 peak = _mm_set1_ps(-1.0f);
+    __m128i best = _mm_setzero_si128();
+    for (int k = -inner; k <= inner; ++k) {
+        const __m128 greater = _mm_cmp_ps(f[k + half], peak, _CMP_GT_OQ);
+        peak = _mm_blendv_ps(peak, f[k + half], greater);
+        best = _mm_blendv_epi8(best, _mm_set1_epi32(k), _mm_castps_si128(greater));
+    }
+    const __m256d strong = _mm256_cmp_pd(_mm256_cvtps_pd(peak), _mm256_set1_pd(minStrength), _CMP_GE_OQ);
+    // The centroid of the samples within `spread` of the peak, summed in the same
+    // order; samples outside add +0.0, which leaves the sums as they are.
+    const __m128i from = _mm_max_epi32(_mm_sub_epi32(best, _mm_set1_epi32(spread)), _mm_set1_epi32(-half));
+    const __m128i to = _mm_min_epi32(_mm_add_epi32(best, _mm_set1_epi32(spread)), _mm_set1_epi32(half));
+    __m256d sw = _mm256_setzero_pd(), swd = _mm256_setzero_pd();
+    for (int k = -half; k <= half; ++k) {
+        const __m128i kv = _mm_set1_epi32(k);
+        const __m128i out = _mm_or_si128(_mm_cmpgt_epi32(from, kv), _mm_cmpgt_epi32(kv, to));
+        const __m256d keep = _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_xor_si128(out, _mm_set1_epi32(-1))));
+        const __m256d wk = _mm256_and_pd(keep, _mm256_cvtps_pd(_mm_max_ps(f[k + half], _mm_setzero_ps())));
+        sw = _mm256_add_pd(sw, wk);
+        swd = _mm256_add_pd(swd, _mm256_and_pd(keep, _mm256_mul_pd(_mm256_mul_pd(wk, _mm256_set1_pd(k)), _mm256_set1_pd(kKSProbeStep))));
+    }
+    const __m256d ok = _mm256_and_pd(strong, _mm256_cmp_pd(sw, _mm256_setzero_pd(), _CMP_GT_OQ));
+    alignas(32) double d[4];
+    _mm256_store_pd(d, _mm256_div_pd(swd, sw));
+    const int mask = _mm256_movemask_pd(ok);
+    for (int l = 0; l < 4; ++l) {
+        found[l] = (mask >> l) & 1;
+        if (found[l]) offset[l] = d[l];
+    }
+    if (gx) {
+        // The gradient at the centres as vx_KSGradient::at interpolates it (along x
+        // first); the centres lie inside with their probes, and truncation is floor.
+        const __m128i i = _mm256_cvttpd_epi32(cx), j = _mm256_cvttpd_epi32(cy);
+        const __m128 a = _mm256_cvtpd_ps(_mm256_sub_pd(cx, _mm256_cvtepi32_pd(i)));
+        const __m128 b = _mm256_cvtpd_ps(_mm256_sub_pd(cy, _mm256_cvtepi32_pd(j)));
+        alignas(16) int iv[4], jv[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(iv), i);
+        _mm_store_si128(reinterpret_cast<__m128i*>(jv), j);
+        __m128 t[4], u[4];
+        for (int l = 0; l < 4; ++l) {
+            const float* p = xy + 2 * (jv[l] * w + iv[l]);
+            t[l] = _mm_loadu_ps(p);
+            u[l] = _mm_loadu_ps(p + row);
+        }
+        _MM_TRANSPOSE4_PS(t[0], t[1], t[2], t[3]);
+        _MM_TRANSPOSE4_PS(u[0], u[1], u[2], u[3]);
+        const __m128 top = _mm_add_ps(t[0], _mm_mul_ps(a, _mm_sub_ps(t[2], t[0])));
+        const __m128 bottom = _mm_add_ps(u[0], _mm_mul_ps(a, _mm_sub_ps(u[2], u[0])));
+        const __m128 topY = _mm_add_ps(t[1], _mm_mul_ps(a, _mm_sub_ps(t[3], t[1])));
+        const __m128 bottomY = _mm_add_ps(u[1], _mm_mul_ps(a, _mm_sub_ps(u[3], u[1])));
+        _mm_storeu_ps(gx, _mm_add_ps(top, _mm_mul_ps(b, _mm_sub_ps(bottom, top))));
+        _mm_storeu_ps(gy, _mm_add_ps(topY, _mm_mul_ps(b, _mm_sub_ps(bottomY, topY))));
+    }
+    return true;
+}
+
 } // namespace
+
+bool vf_KSProbeEdges4(const float* xy, long w, long h, const double* px, const double* py,
+                      const double* ux, const double* uy, vx_KSProbeShape shape,
+                      double minStrength, double* offset, unsigned char* found, float* gx,
+                      float* gy) {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2 && probes4Avx2(xy, w, h, px, py, ux, uy, shape, minStrength, offset, found, gx, gy);
+}
 
 void vf_KSProbeSamplesPortable(const float* xy, long w, double x0, double y0, double ux,
                                double uy, int k0, int k1, float* f) {
@@ -74,6 +201,12 @@ void vf_KSProbeSamples(const float* xy, long w, double x0, double y0, double ux,
 }
 
 #else
+
+bool vf_KSProbeEdges4(const float*, long, long, const double*, const double*, const double*,
+                      const double*, vx_KSProbeShape, double, double*, unsigned char*, float*,
+                      float*) {
+    return false;
+}
 
 void vf_KSProbeSamples(const float* xy, long w, double x0, double y0, double ux, double uy,
                        int k0, int k1, float* f) {

@@ -17,6 +17,12 @@ struct Placed {
     long minX = 0, maxX = 0, minY = 0, maxY = 0;
 };
 
+// Per thread, reached once per call (see probedScratch).
+[[gnu::noinline]] Placed& placedScratch() {
+    thread_local Placed placed;
+    return placed;
+}
+
 void place(const vx_KSLevel& level, double angle, double scale, long width, Placed& out) {
     const double c = std::cos(angle), s = std::sin(angle);
     const std::size_t n = level.features.size();
@@ -156,7 +162,7 @@ double vx_KSZone::clampScale(double s) const {
 
 double vf_KSTrack(const vx_KSLevel& level, int L, const vx_KSGradient& unit, const vx_KSPlane* care,
                   double angleStep, double scaleStep, const vx_KSZone& zone, vx_KSPose& pose) {
-    thread_local Placed placed;
+    Placed& placed = placedScratch();
     const double unitScale = std::ldexp(1.0, L);
     // Candidate positions stay on this level's pixel centres, as in the top search.
     const long cx = static_cast<long>(std::floor(pose.x / unitScale));
@@ -221,14 +227,19 @@ struct Tally {
     long near = 0;
 };
 
-// max(0, cos) between a feature's direction m and the bilinear image gradient at q
-// (0 where the gradient is below the contrast threshold).
+// max(0, cos) between a feature's direction m and an image gradient (0 where the
+// gradient is below the contrast threshold).
+double agreementOf(float gx, float gy, double mx, double my, double contrast) {
+    const double mag = std::sqrt(double(gx) * gx + double(gy) * gy);
+    return (mag >= contrast && mag > 0.0) ? std::max(0.0, (mx * gx + my * gy) / mag) : 0.0;
+}
+
+// The agreement with the bilinear image gradient at q.
 double agreementAt(const vx_KSGradient& g, double qx, double qy, double mx, double my,
                    double contrast) {
     float gx, gy;
     g.at(qx, qy, &gx, &gy);
-    const double mag = std::sqrt(double(gx) * gx + double(gy) * gy);
-    return (mag >= contrast && mag > 0.0) ? std::max(0.0, (mx * gx + my * gy) / mag) : 0.0;
+    return agreementOf(gx, gy, mx, my, contrast);
 }
 
 // The weight of a matching edge found d pixels along a feature's direction: full within
@@ -240,6 +251,70 @@ double proximity(double d) {
     return a <= 0.5 ? 1.0 : a >= 1.0 ? 0.0 : 2.0 * (1.0 - a);
 }
 
+// The first n features placed at a frame, those on don't-care pixels left out, each
+// probed for an edge along its direction (and, for a tally, the gradient where it lies).
+struct Probed {
+    std::vector<double> qx, qy, mx, my, rx, ry, d;
+    std::vector<float> gx, gy;
+    std::vector<unsigned char> found;
+    std::size_t size = 0;
+};
+
+// Per thread, reached once per call: in a shared library every use of a thread_local
+// can cost a lookup, and inlined (or constant-propagated into callees) it was looked
+// up per feature.
+[[gnu::noinline]] Probed& probedScratch() {
+    thread_local Probed probed;
+    return probed;
+}
+
+void probeAt(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
+             const vx_KSPlane* care, double contrast, double reach, bool forTally,
+             const Frame& f, Probed& out) {
+    const double c = std::cos(f.angle), s = std::sin(f.angle);
+    for (auto* v : {&out.qx, &out.qy, &out.mx, &out.my, &out.rx, &out.ry, &out.d}) v->resize(n);
+    out.found.resize(n);
+    std::size_t m = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const vx_KSFeature& p = level.features[k];
+        const double rx = c * p.x - s * p.y, ry = s * p.x + c * p.y;
+        const double qx = f.tx + f.scale * rx, qy = f.ty + f.scale * ry;
+        if (!isCare(care, qx, qy)) continue;
+        out.qx[m] = qx;
+        out.qy[m] = qy;
+        out.mx[m] = c * p.ux - s * p.uy;
+        out.my[m] = s * p.ux + c * p.uy;
+        out.rx[m] = rx;
+        out.ry[m] = ry;
+        ++m;
+    }
+    out.size = m;
+    if (forTally) {
+        out.gx.resize(n);
+        out.gy.resize(n);
+    }
+    vf_KSProbeEdges(g, m, out.qx.data(), out.qy.data(), out.mx.data(), out.my.data(), reach,
+                    contrast, out.d.data(), out.found.data(), forTally ? out.gx.data() : nullptr,
+                    forTally ? out.gy.data() : nullptr);
+}
+
+// Adds feature k of `p` (probed for a tally) to a tally.
+void addToTally(double contrast, const Probed& p, std::size_t k, Tally& t) {
+    if (!p.found[k]) return;
+    t.credit += agreementOf(p.gx[k], p.gy[k], p.mx[k], p.my[k], contrast) * proximity(p.d[k]);
+    if (std::fabs(p.d[k]) <= 1.0) ++t.near;
+}
+
+// Adds one feature's equation, weighted, to the normal equations of M unknowns.
+template <int M>
+void accumulate(const double* j, double w, double d, double a[4][4], double b[4]) {
+    for (int r = 0; r < M; ++r) {
+        for (int k = 0; k < M; ++k)
+            a[r][k] += w * j[r] * j[k];
+        b[r] += w * j[r] * d;
+    }
+}
+
 // One Gauss-Newton step on the first n features, looking for edges within `reach`.
 // Returns how far the pattern moved (pixels at its rim), or -1 when the step could not
 // be solved. When `tally` is not null it receives the features' tally at the frame
@@ -249,22 +324,16 @@ double lsqStep(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
                Frame& f, Tally* tally = nullptr) {
     const bool freeAngle = zone.freeAngle, freeScale = zone.freeScale;
     const int nParams = 2 + (freeAngle ? 1 : 0) + (freeScale ? 1 : 0);
-    const double c = std::cos(f.angle), s = std::sin(f.angle);
+    Probed& probed = probedScratch();
+    probeAt(level, n, g, care, contrast, reach, tally != nullptr, f, probed);
+    if (tally) tally->count += static_cast<long>(probed.size);
     double a[4][4] = {}, b[4] = {};
     long used = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-        const vx_KSFeature& p = level.features[k];
-        const double rx = c * p.x - s * p.y, ry = s * p.x + c * p.y;
-        const double qx = f.tx + f.scale * rx, qy = f.ty + f.scale * ry;
-        const double mx = c * p.ux - s * p.uy, my = s * p.ux + c * p.uy;
-        if (!isCare(care, qx, qy)) continue;
-        if (tally) ++tally->count;
-        double d, strength;
-        if (!vf_KSProbeEdge(g, qx, qy, mx, my, reach, contrast, &d, &strength)) continue;
-        if (tally) {
-            tally->credit += agreementAt(g, qx, qy, mx, my, contrast) * proximity(d);
-            if (std::fabs(d) <= 1.0) ++tally->near;
-        }
+    for (std::size_t k = 0; k < probed.size; ++k) {
+        if (!probed.found[k]) continue;
+        if (tally) addToTally(contrast, probed, k, *tally);
+        const double d = probed.d[k], mx = probed.mx[k], my = probed.my[k];
+        const double rx = probed.rx[k], ry = probed.ry[k];
         // Moving q by dq changes its distance to the edge line by m . dq, which should
         // equal d. Columns: x, y, angle, log scale.
         double j[4];
@@ -274,10 +343,10 @@ double lsqStep(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
         if (freeAngle) j[m++] = f.scale * (mx * -ry + my * rx);
         if (freeScale) j[m++] = f.scale * (mx * rx + my * ry);
         const double w = 1.0 / (1.0 + d * d);
-        for (int r = 0; r < m; ++r) {
-            for (int k2 = 0; k2 < m; ++k2)
-                a[r][k2] += w * j[r] * j[k2];
-            b[r] += w * j[r] * d;
+        switch (m) {
+        case 2: accumulate<2>(j, w, d, a, b); break;
+        case 3: accumulate<3>(j, w, d, a, b); break;
+        default: accumulate<4>(j, w, d, a, b); break;
         }
         ++used;
     }
@@ -320,19 +389,11 @@ double estimateFrame(const vx_KSLevel& level, std::size_t n, const vx_KSGradient
 // The tally of every feature at a frame, probing for edges within a pixel.
 Tally tallyFrame(const vx_KSLevel& level, const vx_KSGradient& g, const vx_KSPlane* care,
                  double contrast, const Frame& f) {
-    const double c = std::cos(f.angle), s = std::sin(f.angle);
+    Probed& probed = probedScratch();
+    probeAt(level, level.features.size(), g, care, contrast, 1.0, true, f, probed);
     Tally t;
-    for (const vx_KSFeature& p : level.features) {
-        const double qx = f.tx + f.scale * (c * p.x - s * p.y);
-        const double qy = f.ty + f.scale * (s * p.x + c * p.y);
-        const double mx = c * p.ux - s * p.uy, my = s * p.ux + c * p.uy;
-        if (!isCare(care, qx, qy)) continue;
-        ++t.count;
-        double d, strength;
-        if (!vf_KSProbeEdge(g, qx, qy, mx, my, 1.0, contrast, &d, &strength)) continue;
-        t.credit += agreementAt(g, qx, qy, mx, my, contrast) * proximity(d);
-        if (std::fabs(d) <= 1.0) ++t.near;
-    }
+    t.count = static_cast<long>(probed.size);
+    for (std::size_t k = 0; k < probed.size; ++k) addToTally(contrast, probed, k, t);
     return t;
 }
 

@@ -1,5 +1,6 @@
 // The edge probe's sampling loop: the vector version against the portable one, bit for
 // bit, on random gradient planes, lines and sample ranges of odd and even lengths.
+#include "vx_KSModel.h"
 #include "vx_KSProbeKernel.h"
 
 #include <gtest/gtest.h>
@@ -25,5 +26,51 @@ TEST(ProbeKernel, VectorSamplesEqualPortableOnes) {
         vf_KSProbeSamples(xy.data(), w, x0, y0, ux, uy, k0, k1, fast);
         vf_KSProbeSamplesPortable(xy.data(), w, x0, y0, ux, uy, k0, k1, slow);
         EXPECT_EQ(std::memcmp(fast, slow, sizeof fast), 0) << "trial " << trial;
+    }
+}
+
+// Probing many lines at once against one by one, bit for bit: lines inside, across the
+// border and outside, at every reach the refinement uses, with peaks above and below
+// the strength asked for; and the gradient at each line's centre against at().
+TEST(ProbeKernel, BatchProbesEqualSingleOnes) {
+    std::mt19937 rng(5);
+    vx_KSGradient g;
+    g.w = 48;
+    g.h = 36;
+    g.xy.resize(static_cast<std::size_t>(2 * g.w * g.h));
+    std::uniform_real_distribution<float> value(-60.0f, 60.0f);
+    for (float& v : g.xy) v = value(rng);
+    std::uniform_real_distribution<double> x(-2.0, 50.0), y(-2.0, 38.0), turn(-3.2, 3.2),
+        strength(0.0, 40.0);
+    constexpr std::size_t n = 203; // not a multiple of four
+    std::vector<double> px(n), py(n), ux(n), uy(n), offset(n), single(n);
+    std::vector<float> gx(n), gy(n);
+    std::vector<unsigned char> found(n);
+    for (double reach : {1.0, 1.5, 2.5}) {
+        for (std::size_t k = 0; k < n; ++k) {
+            const double a = turn(rng);
+            px[k] = k % 5 ? 6.0 + x(rng) * 0.75 : x(rng); // most lines wholly inside
+            py[k] = k % 5 ? 6.0 + y(rng) * 0.65 : y(rng);
+            ux[k] = std::cos(a);
+            uy[k] = std::sin(a);
+        }
+        const double minStrength = strength(rng);
+        vf_KSProbeEdges(g, n, px.data(), py.data(), ux.data(), uy.data(), reach, minStrength,
+                        offset.data(), found.data(), gx.data(), gy.data());
+        long hits = 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            double d = 0.0, s = 0.0;
+            const bool one = vf_KSProbeEdge(g, px[k], py[k], ux[k], uy[k], reach, minStrength, &d, &s);
+            ASSERT_EQ(bool(found[k]), one) << "line " << k << " reach " << reach;
+            if (one) {
+                EXPECT_EQ(std::memcmp(&offset[k], &d, sizeof d), 0) << "line " << k;
+            }
+            float sx, sy;
+            g.at(px[k], py[k], &sx, &sy);
+            EXPECT_TRUE(gx[k] == sx && gy[k] == sy) << "line " << k;
+            hits += one;
+        }
+        EXPECT_GT(hits, 20);
+        EXPECT_LT(hits, static_cast<long>(n));
     }
 }
