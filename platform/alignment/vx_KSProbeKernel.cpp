@@ -55,6 +55,40 @@ __attribute__((target("avx2"))) void samplesAvx2(const float* xy, long w, double
     if (k < k1) f[k] = sampleSse2(xy, row, x0 + k * 0.5 * ux, y0 + k * 0.5 * uy, dir1);
 }
 
+// Sample k (0 to 2 half) of four probes starting at (x0, y0), as sampleSse2 takes each.
+__attribute__((target("avx2"), always_inline)) inline __m128
+samples4(const float* xy, long row, __m256d x0, __m256d y0, __m256d UX, __m256d UY, __m128 dirX,
+         __m128 dirY, int k) {
+    const __m256d kk = _mm256_set1_pd(k * 0.5);
+    const __m256d u = _mm256_add_pd(x0, _mm256_mul_pd(kk, UX));
+    const __m256d v = _mm256_add_pd(y0, _mm256_mul_pd(kk, UY));
+    const __m128i iu = _mm256_cvttpd_epi32(u), iv = _mm256_cvttpd_epi32(v);
+    const __m128 a = _mm256_cvtpd_ps(_mm256_sub_pd(u, _mm256_cvtepi32_pd(iu)));
+    const __m128 b = _mm256_cvtpd_ps(_mm256_sub_pd(v, _mm256_cvtepi32_pd(iv)));
+    alignas(16) int i[4], j[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(i), iu);
+    _mm_store_si128(reinterpret_cast<__m128i*>(j), iv);
+    const float* p0 = xy + j[0] * row + 2 * i[0];
+    const float* p1 = xy + j[1] * row + 2 * i[1];
+    const float* p2 = xy + j[2] * row + 2 * i[2];
+    const float* p3 = xy + j[3] * row + 2 * i[3];
+    // Rows (gx, gy of the pixel, gx, gy of its right neighbour), one per probe,
+    // turned into columns: one quantity of all four probes per register.
+    __m128 t0 = _mm_loadu_ps(p0), t1 = _mm_loadu_ps(p1), t2 = _mm_loadu_ps(p2),
+           t3 = _mm_loadu_ps(p3);
+    __m128 b0 = _mm_loadu_ps(p0 + row), b1 = _mm_loadu_ps(p1 + row),
+           b2 = _mm_loadu_ps(p2 + row), b3 = _mm_loadu_ps(p3 + row);
+    _MM_TRANSPOSE4_PS(t0, t1, t2, t3);
+    _MM_TRANSPOSE4_PS(b0, b1, b2, b3);
+    const __m128 lx = _mm_add_ps(t0, _mm_mul_ps(b, _mm_sub_ps(b0, t0)));
+    const __m128 ly = _mm_add_ps(t1, _mm_mul_ps(b, _mm_sub_ps(b1, t1)));
+    const __m128 rx = _mm_add_ps(t2, _mm_mul_ps(b, _mm_sub_ps(b2, t2)));
+    const __m128 ry = _mm_add_ps(t3, _mm_mul_ps(b, _mm_sub_ps(b3, t3)));
+    const __m128 sx = _mm_mul_ps(dirX, _mm_add_ps(lx, _mm_mul_ps(a, _mm_sub_ps(rx, lx))));
+    const __m128 sy = _mm_mul_ps(dirY, _mm_add_ps(ly, _mm_mul_ps(a, _mm_sub_ps(ry, ly))));
+    return _mm_add_ps(sx, sy);
+}
+
 // Four probes, one per lane: the samples as sampleSse2 takes them (same operations,
 // same order), the peak and the centroid as vf_KSProbeEdge finds them.
 __attribute__((target("avx2"))) bool probes4Avx2(const float* xy, long w, long h,
@@ -87,36 +121,7 @@ __attribute__((target("avx2"))) bool probes4Avx2(const float* xy, long w, long h
     const long row = 2 * w;
     const __m128 dirX = _mm256_cvtpd_ps(UX), dirY = _mm256_cvtpd_ps(UY);
     __m128 f[64];
-    for (int k = 0; k <= 2 * half; ++k) {
-        const __m256d kk = _mm256_set1_pd(k * 0.5);
-        const __m256d u = _mm256_add_pd(x0, _mm256_mul_pd(kk, UX));
-        const __m256d v = _mm256_add_pd(y0, _mm256_mul_pd(kk, UY));
-        const __m128i iu = _mm256_cvttpd_epi32(u), iv = _mm256_cvttpd_epi32(v);
-        const __m128 a = _mm256_cvtpd_ps(_mm256_sub_pd(u, _mm256_cvtepi32_pd(iu)));
-        const __m128 b = _mm256_cvtpd_ps(_mm256_sub_pd(v, _mm256_cvtepi32_pd(iv)));
-        alignas(16) int i[4], j[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(i), iu);
-        _mm_store_si128(reinterpret_cast<__m128i*>(j), iv);
-        const float* p0 = xy + j[0] * row + 2 * i[0];
-        const float* p1 = xy + j[1] * row + 2 * i[1];
-        const float* p2 = xy + j[2] * row + 2 * i[2];
-        const float* p3 = xy + j[3] * row + 2 * i[3];
-        // Rows (gx, gy of the pixel, gx, gy of its right neighbour), one per probe,
-        // turned into columns: one quantity of all four probes per register.
-        __m128 t0 = _mm_loadu_ps(p0), t1 = _mm_loadu_ps(p1), t2 = _mm_loadu_ps(p2),
-               t3 = _mm_loadu_ps(p3);
-        __m128 b0 = _mm_loadu_ps(p0 + row), b1 = _mm_loadu_ps(p1 + row),
-               b2 = _mm_loadu_ps(p2 + row), b3 = _mm_loadu_ps(p3 + row);
-        _MM_TRANSPOSE4_PS(t0, t1, t2, t3);
-        _MM_TRANSPOSE4_PS(b0, b1, b2, b3);
-        const __m128 lx = _mm_add_ps(t0, _mm_mul_ps(b, _mm_sub_ps(b0, t0)));
-        const __m128 ly = _mm_add_ps(t1, _mm_mul_ps(b, _mm_sub_ps(b1, t1)));
-        const __m128 rx = _mm_add_ps(t2, _mm_mul_ps(b, _mm_sub_ps(b2, t2)));
-        const __m128 ry = _mm_add_ps(t3, _mm_mul_ps(b, _mm_sub_ps(b3, t3)));
-        const __m128 sx = _mm_mul_ps(dirX, _mm_add_ps(lx, _mm_mul_ps(a, _mm_sub_ps(rx, lx))));
-        const __m128 sy = _mm_mul_ps(dirY, _mm_add_ps(ly, _mm_mul_ps(a, _mm_sub_ps(ry, ly))));
-        f[k] = _mm_add_ps(sx, sy);
-    }
+    for (int k = -inner; k <= inner; ++k) f[k + half] = samples4(xy, row, x0, y0, UX, UY, dirX, dirY, k + half);
     // The first strictly greatest sample within the reach.
     __m128 peak = _mm_set1_ps(-1.0f);
     __m128i best = _mm_setzero_si128();
@@ -130,8 +135,16 @@ __attribute__((target("avx2"))) bool probes4Avx2(const float* xy, long w, long h
     // order; samples outside add +0.0, which leaves the sums as they are.
     const __m128i from = _mm_max_epi32(_mm_sub_epi32(best, _mm_set1_epi32(spread)), _mm_set1_epi32(-half));
     const __m128i to = _mm_min_epi32(_mm_add_epi32(best, _mm_set1_epi32(spread)), _mm_set1_epi32(half));
+    // Only the samples some probe's centroid takes are taken beyond the reach.
+    alignas(16) int lo[4], hi[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lo), from);
+    _mm_store_si128(reinterpret_cast<__m128i*>(hi), to);
+    const int first = std::min(std::min(lo[0], lo[1]), std::min(lo[2], lo[3]));
+    const int last = std::max(std::max(hi[0], hi[1]), std::max(hi[2], hi[3]));
+    for (int k = first; k < -inner; ++k) f[k + half] = samples4(xy, row, x0, y0, UX, UY, dirX, dirY, k + half);
+    for (int k = inner + 1; k <= last; ++k) f[k + half] = samples4(xy, row, x0, y0, UX, UY, dirX, dirY, k + half);
     __m256d sw = _mm256_setzero_pd(), swd = _mm256_setzero_pd();
-    for (int k = -half; k <= half; ++k) {
+    for (int k = first; k <= last; ++k) {
         const __m128i kv = _mm_set1_epi32(k);
         const __m128i out = _mm_or_si128(_mm_cmpgt_epi32(from, kv), _mm_cmpgt_epi32(kv, to));
         const __m256d keep = _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_xor_si128(out, _mm_set1_epi32(-1))));
