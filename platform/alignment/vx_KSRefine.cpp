@@ -1,5 +1,6 @@
 // Candidate tracking down the pyramid and the final least-squares refinement.
 #include "vxAttention.h"
+#include "vx_KSAgreementKernel.h"
 #include "vx_KSSearch.h"
 
 #include <algorithm>
@@ -125,11 +126,34 @@ void climbPosition(const Placed& placed, const vx_KSGradient& unit, const vx_KSP
         if (v < 0.0) v = scoreAt(placed, unit, care, x, y);
         return v;
     };
+    // Where the pattern lies inside the image around a position, its eight neighbours
+    // are scored at once, with the same sums.
+    const long w = unit.w, h = unit.h;
+    const std::size_t n = placed.dx.size();
+    const auto scoreAround = [&](long x, long y) {
+        if (care || n == 0 || x - 1 + placed.minX < 0 || y - 1 + placed.minY < 0 ||
+            x + 1 + placed.maxX >= w || y + 1 + placed.maxY >= h)
+            return;
+        float sums[8];
+        if (!vf_KSAgreementAround(unit.xy.data() + 2 * (y * w + x), w, placed.offset.data(),
+                                  placed.ux.data(), placed.uy.data(), n, sums))
+            return;
+        int l = 0;
+        for (long dy = -1; dy <= 1; ++dy)
+            for (long dx = -1; dx <= 1; ++dx) {
+                if (dx == 0 && dy == 0) continue;
+                const float sum = sums[l++];
+                const long ox = x + dx - cx, oy = y + dy - cy;
+                if (std::labs(ox) <= 2 && std::labs(oy) <= 2 && seen[oy + 2][ox + 2] < 0.0)
+                    seen[oy + 2][ox + 2] = sum / n;
+            }
+    };
     *bx = cx;
     *by = cy;
     double here = scoreOf(cx, cy);
     for (bool moved = true; moved;) {
         moved = false;
+        scoreAround(*bx, *by);
         long nx = *bx, ny = *by;
         for (long dy = -1; dy <= 1; ++dy)
             for (long dx = -1; dx <= 1; ++dx) {
