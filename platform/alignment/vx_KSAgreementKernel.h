@@ -10,8 +10,8 @@
 // sums[l] = the float sum over k < n, in order, of max(0, ux[k] gx + uy[k] gy) with
 // (gx, gy) the interleaved unit gradient at centre + off[k] + the offset of neighbour l
 // (l = 0..7: dy = -1..1, dx = -1..1, the centre left out), for a plane of rows of w
-// pixels. off[k] = 2 (dy w + dx) of feature k; every feature of every neighbour must lie
-// inside the plane, and the plane must have fewer than 2^30 pixels. Returns false,
-// writing nothing, when the processor lacks AVX2.
+// pixels. off[k] = 2 (dy w + dx) of feature k; every feature of every neighbour, and
+// the pixel right of it, must lie inside the plane. Returns false, writing nothing,
+// when the processor lacks AVX2.
 bool vf_KSAgreementAround(const float* centre, long w, const std::int32_t* off, const float* ux,
                           const float* uy, std::size_t n, float sums[8]);

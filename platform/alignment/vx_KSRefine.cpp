@@ -132,7 +132,7 @@ void climbPosition(const Placed& placed, const vx_KSGradient& unit, const vx_KSP
     const std::size_t n = placed.dx.size();
     const auto scoreAround = [&](long x, long y) {
         if (care || n == 0 || x - 1 + placed.minX < 0 || y - 1 + placed.minY < 0 ||
-            x + 1 + placed.maxX >= w || y + 1 + placed.maxY >= h)
+            x + 2 + placed.maxX >= w || y + 1 + placed.maxY >= h)
             return;
         float sums[8];
         if (!vf_KSAgreementAround(unit.xy.data() + 2 * (y * w + x), w, placed.offset.data(),

@@ -1,10 +1,12 @@
 // The edge probe's sampling loop: the vector version against the portable one, bit for
 // bit, on random gradient planes, lines and sample ranges of odd and even lengths.
+#include "vx_KSAgreementKernel.h"
 #include "vx_KSModel.h"
 #include "vx_KSProbeKernel.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -73,4 +75,36 @@ TEST(ProbeKernel, BatchProbesEqualSingleOnes) {
         EXPECT_GT(hits, 20);
         EXPECT_LT(hits, static_cast<long>(n));
     }
+}
+
+// The eight neighbours' agreement sums against the one-position loop, bit for bit.
+TEST(ProbeKernel, NeighbourSumsEqualOneByOne) {
+    std::mt19937 rng(3);
+    constexpr long w = 40, h = 30;
+    std::vector<float> xy(2 * w * h);
+    std::uniform_real_distribution<float> value(-1.0f, 1.0f);
+    for (float& v : xy) v = value(rng);
+    constexpr std::size_t n = 37;
+    std::vector<std::int32_t> off(n);
+    std::vector<float> ux(n), uy(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        off[k] = static_cast<std::int32_t>(2 * (static_cast<long>(rng() % 9) - 4) * w +
+                                           2 * (static_cast<long>(rng() % 9) - 4));
+        ux[k] = value(rng);
+        uy[k] = value(rng);
+    }
+    const long cx = 20, cy = 15;
+    float sums[8];
+    if (!vf_KSAgreementAround(xy.data() + 2 * (cy * w + cx), w, off.data(), ux.data(), uy.data(), n, sums))
+        GTEST_SKIP() << "no AVX2";
+    int l = 0;
+    for (long dy = -1; dy <= 1; ++dy)
+        for (long dx = -1; dx <= 1; ++dx) {
+            if (dx == 0 && dy == 0) continue;
+            const float* b = xy.data() + 2 * ((cy + dy) * w + cx + dx);
+            float sum = 0.0f;
+            for (std::size_t k = 0; k < n; ++k)
+                sum += std::max(0.0f, ux[k] * b[off[k]] + uy[k] * b[off[k] + 1]);
+            EXPECT_EQ(std::memcmp(&sum, &sums[l++], sizeof sum), 0) << dx << ", " << dy;
+        }
 }
