@@ -1,8 +1,18 @@
 // Pixel loops of the alignment tool's pyramid and gradients.
 #include "vx_KSGradient.h"
+#include "vx_KSProbeKernel.h"
 
 #include <algorithm>
 #include <cmath>
+
+void vx_KSGradient::at(std::size_t n, const double* x, const double* y, float* outX,
+                      float* outY) const {
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4)
+        if (!vf_KSGradients4(xy.data(), w, h, x + k, y + k, outX + k, outY + k))
+            for (std::size_t l = k; l < k + 4; ++l) at(x[l], y[l], &outX[l], &outY[l]);
+    for (; k < n; ++k) at(x[k], y[k], &outX[k], &outY[k]);
+}
 
 void vx_KSGradient::at(double x, double y, float* outX, float* outY) const {
     const double u = x - 0.5, v = y - 0.5;

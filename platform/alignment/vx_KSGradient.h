@@ -32,6 +32,8 @@ struct vx_KSGradient {
     // The gradient at a real point (pixel centres at i + 0.5), interpolated bilinearly;
     // outside the plane it is 0.
     void at(double x, double y, float* outX, float* outY) const;
+    // at() of n points, four at a time where AVX2 allows (with the same bits).
+    void at(std::size_t n, const double* x, const double* y, float* outX, float* outY) const;
 };
 
 // dst = src (w x h, `stride` bytes between rows) halved by 2x2 means; dst gets

@@ -89,6 +89,48 @@ samples4(const float* xy, long row, __m256d x0, __m256d y0, __m256d UX, __m256d 
     return _mm_add_ps(sx, sy);
 }
 
+// The gradient at four points (cx, cy: pixel centres at integers) as vx_KSGradient::at
+// interpolates it (along x first); each point and its right and lower neighbours must
+// lie inside, so that truncation is floor.
+__attribute__((target("avx2"), always_inline)) inline void
+gradients4(const float* xy, long w, __m256d cx, __m256d cy, float* gx, float* gy) {
+    const long row = 2 * w;
+    const __m128i i = _mm256_cvttpd_epi32(cx), j = _mm256_cvttpd_epi32(cy);
+    const __m128 a = _mm256_cvtpd_ps(_mm256_sub_pd(cx, _mm256_cvtepi32_pd(i)));
+    const __m128 b = _mm256_cvtpd_ps(_mm256_sub_pd(cy, _mm256_cvtepi32_pd(j)));
+    alignas(16) int iv[4], jv[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(iv), i);
+    _mm_store_si128(reinterpret_cast<__m128i*>(jv), j);
+    __m128 t[4], u[4];
+    for (int l = 0; l < 4; ++l) {
+        const float* p = xy + 2 * (jv[l] * w + iv[l]);
+        t[l] = _mm_loadu_ps(p);
+        u[l] = _mm_loadu_ps(p + row);
+    }
+    _MM_TRANSPOSE4_PS(t[0], t[1], t[2], t[3]);
+    _MM_TRANSPOSE4_PS(u[0], u[1], u[2], u[3]);
+    const __m128 top = _mm_add_ps(t[0], _mm_mul_ps(a, _mm_sub_ps(t[2], t[0])));
+    const __m128 bottom = _mm_add_ps(u[0], _mm_mul_ps(a, _mm_sub_ps(u[2], u[0])));
+    const __m128 topY = _mm_add_ps(t[1], _mm_mul_ps(a, _mm_sub_ps(t[3], t[1])));
+    const __m128 bottomY = _mm_add_ps(u[1], _mm_mul_ps(a, _mm_sub_ps(u[3], u[1])));
+    _mm_storeu_ps(gx, _mm_add_ps(top, _mm_mul_ps(b, _mm_sub_ps(bottom, top))));
+    _mm_storeu_ps(gy, _mm_add_ps(topY, _mm_mul_ps(b, _mm_sub_ps(bottomY, topY))));
+}
+
+__attribute__((target("avx2"))) bool gradientsAvx2(const float* xy, long w, long h,
+                                                   const double* px, const double* py,
+                                                   float* gx, float* gy) {
+    const __m256d cx = _mm256_sub_pd(_mm256_loadu_pd(px), _mm256_set1_pd(0.5));
+    const __m256d cy = _mm256_sub_pd(_mm256_loadu_pd(py), _mm256_set1_pd(0.5));
+    const __m256d zero = _mm256_setzero_pd();
+    __m256d in = _mm256_and_pd(_mm256_cmp_pd(cx, zero, _CMP_GT_OQ), _mm256_cmp_pd(cy, zero, _CMP_GT_OQ));
+    in = _mm256_and_pd(in, _mm256_cmp_pd(cx, _mm256_set1_pd(w - 1), _CMP_LT_OQ));
+    in = _mm256_and_pd(in, _mm256_cmp_pd(cy, _mm256_set1_pd(h - 1), _CMP_LT_OQ));
+    if (_mm256_movemask_pd(in) != 0xF) return false;
+    gradients4(xy, w, cx, cy, gx, gy);
+    return true;
+}
+
 // Four probes, one per lane: the samples as sampleSse2 takes them (same operations,
 // same order), the peak and the centroid as vf_KSProbeEdge finds them.
 __attribute__((target("avx2"))) bool probes4Avx2(const float* xy, long w, long h,
@@ -160,30 +202,8 @@ __attribute__((target("avx2"))) bool probes4Avx2(const float* xy, long w, long h
         found[l] = (mask >> l) & 1;
         if (found[l]) offset[l] = d[l];
     }
-    if (gx) {
-        // The gradient at the centres as vx_KSGradient::at interpolates it (along x
-        // first); the centres lie inside with their probes, and truncation is floor.
-        const __m128i i = _mm256_cvttpd_epi32(cx), j = _mm256_cvttpd_epi32(cy);
-        const __m128 a = _mm256_cvtpd_ps(_mm256_sub_pd(cx, _mm256_cvtepi32_pd(i)));
-        const __m128 b = _mm256_cvtpd_ps(_mm256_sub_pd(cy, _mm256_cvtepi32_pd(j)));
-        alignas(16) int iv[4], jv[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(iv), i);
-        _mm_store_si128(reinterpret_cast<__m128i*>(jv), j);
-        __m128 t[4], u[4];
-        for (int l = 0; l < 4; ++l) {
-            const float* p = xy + 2 * (jv[l] * w + iv[l]);
-            t[l] = _mm_loadu_ps(p);
-            u[l] = _mm_loadu_ps(p + row);
-        }
-        _MM_TRANSPOSE4_PS(t[0], t[1], t[2], t[3]);
-        _MM_TRANSPOSE4_PS(u[0], u[1], u[2], u[3]);
-        const __m128 top = _mm_add_ps(t[0], _mm_mul_ps(a, _mm_sub_ps(t[2], t[0])));
-        const __m128 bottom = _mm_add_ps(u[0], _mm_mul_ps(a, _mm_sub_ps(u[2], u[0])));
-        const __m128 topY = _mm_add_ps(t[1], _mm_mul_ps(a, _mm_sub_ps(t[3], t[1])));
-        const __m128 bottomY = _mm_add_ps(u[1], _mm_mul_ps(a, _mm_sub_ps(u[3], u[1])));
-        _mm_storeu_ps(gx, _mm_add_ps(top, _mm_mul_ps(b, _mm_sub_ps(bottom, top))));
-        _mm_storeu_ps(gy, _mm_add_ps(topY, _mm_mul_ps(b, _mm_sub_ps(bottomY, topY))));
-    }
+    // The centres lie inside with their probes.
+    if (gx) gradients4(xy, w, cx, cy, gx, gy);
     return true;
 }
 
@@ -195,6 +215,12 @@ bool vf_KSProbeEdges4(const float* xy, long w, long h, const double* px, const d
                       float* gy) {
     static const bool avx2 = __builtin_cpu_supports("avx2");
     return avx2 && probes4Avx2(xy, w, h, px, py, ux, uy, shape, minStrength, offset, found, gx, gy);
+}
+
+bool vf_KSGradients4(const float* xy, long w, long h, const double* px, const double* py,
+                     float* gx, float* gy) {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2 && gradientsAvx2(xy, w, h, px, py, gx, gy);
 }
 
 void vf_KSProbeSamplesPortable(const float* xy, long w, double x0, double y0, double ux,
@@ -214,6 +240,10 @@ void vf_KSProbeSamples(const float* xy, long w, double x0, double y0, double ux,
 }
 
 #else
+
+bool vf_KSGradients4(const float*, long, long, const double*, const double*, float*, float*) {
+    return false;
+}
 
 bool vf_KSProbeEdges4(const float*, long, long, const double*, const double*, const double*,
                       const double*, vx_KSProbeShape, double, double*, unsigned char*, float*,

@@ -45,3 +45,9 @@ bool vf_KSProbeEdges4(const float* xy, long w, long h, const double* px, const d
                       const double* ux, const double* uy, vx_KSProbeShape shape,
                       double minStrength, double* offset, unsigned char* found, float* gx,
                       float* gy);
+
+// The gradient at four points as vx_KSGradient::at interpolates it, bit for bit.
+// Returns false, writing nothing, unless the processor has AVX2 and every point lies
+// where at() interpolates four whole pixels.
+bool vf_KSGradients4(const float* xy, long w, long h, const double* px, const double* py,
+                     float* gx, float* gy);

@@ -258,14 +258,6 @@ double agreementOf(float gx, float gy, double mx, double my, double contrast) {
     return (mag >= contrast && mag > 0.0) ? std::max(0.0, (mx * gx + my * gy) / mag) : 0.0;
 }
 
-// The agreement with the bilinear image gradient at q.
-double agreementAt(const vx_KSGradient& g, double qx, double qy, double mx, double my,
-                   double contrast) {
-    float gx, gy;
-    g.at(qx, qy, &gx, &gy);
-    return agreementOf(gx, gy, mx, my, contrast);
-}
-
 // The weight of a matching edge found d pixels along a feature's direction: full within
 // half a pixel, falling to none at a pixel. Direction alone would credit a feature
 // beside any edge of similar slope, and look-alike characters would score as well as
@@ -292,9 +284,8 @@ struct Probed {
     return probed;
 }
 
-void probeAt(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
-             const vx_KSPlane* care, double contrast, double reach, bool forTally,
-             const Frame& f, Probed& out) {
+void placeAt(const vx_KSLevel& level, std::size_t n, const vx_KSPlane* care, const Frame& f,
+             Probed& out) {
     const double c = std::cos(f.angle), s = std::sin(f.angle);
     for (auto* v : {&out.qx, &out.qy, &out.mx, &out.my, &out.rx, &out.ry, &out.d}) v->resize(n);
     out.found.resize(n);
@@ -313,6 +304,13 @@ void probeAt(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
         ++m;
     }
     out.size = m;
+}
+
+void probeAt(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
+             const vx_KSPlane* care, double contrast, double reach, bool forTally,
+             const Frame& f, Probed& out) {
+    placeAt(level, n, care, f, out);
+    const std::size_t m = out.size;
     if (forTally) {
         out.gx.resize(n);
         out.gy.resize(n);
@@ -396,18 +394,15 @@ double lsqStep(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
 // bounds the final score at the same frame (which also weighs agreement by proximity).
 double estimateFrame(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
                      const vx_KSPlane* care, double contrast, const Frame& f) {
-    const double c = std::cos(f.angle), s = std::sin(f.angle);
+    Probed& p = probedScratch();
+    placeAt(level, n, care, f, p);
+    p.gx.resize(n);
+    p.gy.resize(n);
+    g.at(p.size, p.qx.data(), p.qy.data(), p.gx.data(), p.gy.data());
     double sum = 0.0;
-    long count = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-        const vx_KSFeature& p = level.features[k];
-        const double qx = f.tx + f.scale * (c * p.x - s * p.y);
-        const double qy = f.ty + f.scale * (s * p.x + c * p.y);
-        if (!isCare(care, qx, qy)) continue;
-        ++count;
-        sum += agreementAt(g, qx, qy, c * p.ux - s * p.uy, s * p.ux + c * p.uy, contrast);
-    }
-    return count > 0 ? sum / count : 0.0;
+    for (std::size_t k = 0; k < p.size; ++k)
+        sum += agreementOf(p.gx[k], p.gy[k], p.mx[k], p.my[k], contrast);
+    return p.size > 0 ? sum / static_cast<long>(p.size) : 0.0;
 }
 
 // The tally of every feature at a frame, probing for edges within a pixel.
