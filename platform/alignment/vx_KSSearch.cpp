@@ -299,18 +299,26 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                 }
                 const std::uint16_t v = best[y * w + x];
                 if (v < threshold) continue;
+                // Plateaus keep their first pixel in raster order: a peak is above the
+                // neighbours before it and not below those after it.
                 bool isPeak = true;
-                for (long dy = -1; dy <= 1 && isPeak; ++dy)
-                    for (long dx = -1; dx <= 1; ++dx) {
-                        const long u = x + dx, vv = y + dy;
-                        if ((dx == 0 && dy == 0) || u < 0 || vv < 0 || u >= w || vv >= h) continue;
-                        const std::uint16_t o = best[vv * w + u];
-                        // Plateaus keep their first pixel in raster order.
-                        if (o > v || (o == v && (dy < 0 || (dy == 0 && dx < 0)))) {
-                            isPeak = false;
-                            break;
+                if (x > 0 && y > 0 && x + 1 < w && y + 1 < h) {
+                    const std::uint16_t* b = best + y * w + x;
+                    isPeak = (b[-w - 1] < v) & (b[-w] < v) & (b[-w + 1] < v) & (b[-1] < v) &
+                             (b[1] <= v) & (b[w - 1] <= v) & (b[w] <= v) & (b[w + 1] <= v);
+                } else {
+                    for (long dy = -1; dy <= 1 && isPeak; ++dy)
+                        for (long dx = -1; dx <= 1; ++dx) {
+                            const long u = x + dx, vv = y + dy;
+                            if ((dx == 0 && dy == 0) || u < 0 || vv < 0 || u >= w || vv >= h)
+                                continue;
+                            const std::uint16_t o = best[vv * w + u];
+                            if (o > v || (o == v && (dy < 0 || (dy == 0 && dx < 0)))) {
+                                isPeak = false;
+                                break;
+                            }
                         }
-                    }
+                }
                 if (isPeak) peaks.push_back({v, g * mapSize + static_cast<std::size_t>(y * w + x)});
             }
         }
