@@ -65,13 +65,13 @@ samples4(const float* xy, long row, __m256d x0, __m256d y0, __m256d UX, __m256d 
     const __m128i iu = _mm256_cvttpd_epi32(u), iv = _mm256_cvttpd_epi32(v);
     const __m128 a = _mm256_cvtpd_ps(_mm256_sub_pd(u, _mm256_cvtepi32_pd(iu)));
     const __m128 b = _mm256_cvtpd_ps(_mm256_sub_pd(v, _mm256_cvtepi32_pd(iv)));
-    alignas(16) int i[4], j[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(i), iu);
-    _mm_store_si128(reinterpret_cast<__m128i*>(j), iv);
-    const float* p0 = xy + j[0] * row + 2 * i[0];
-    const float* p1 = xy + j[1] * row + 2 * i[1];
-    const float* p2 = xy + j[2] * row + 2 * i[2];
-    const float* p3 = xy + j[3] * row + 2 * i[3];
+    // 32-bit offsets: the caller checks the plane is small enough.
+    const __m128i at = _mm_add_epi32(_mm_mullo_epi32(iv, _mm_set1_epi32(static_cast<int>(row))),
+                                     _mm_add_epi32(iu, iu));
+    const float* p0 = xy + _mm_cvtsi128_si32(at);
+    const float* p1 = xy + _mm_extract_epi32(at, 1);
+    const float* p2 = xy + _mm_extract_epi32(at, 2);
+    const float* p3 = xy + _mm_extract_epi32(at, 3);
     // Rows (gx, gy of the pixel, gx, gy of its right neighbour), one per probe,
     // turned into columns: one quantity of all four probes per register.
     __m128 t0 = _mm_loadu_ps(p0), t1 = _mm_loadu_ps(p1), t2 = _mm_loadu_ps(p2),
@@ -140,6 +140,7 @@ __attribute__((target("avx2"))) bool probes4Avx2(const float* xy, long w, long h
                                                  double* offset, unsigned char* found,
                                                  float* gx, float* gy) {
     const int half = shape.half, inner = shape.inner, spread = shape.spread;
+    if (2 * w * h >= (1L << 31)) return false; // offsets into the plane must fit 32 bits
     const __m256d UX = _mm256_loadu_pd(ux), UY = _mm256_loadu_pd(uy);
     const __m256d reachX = _mm256_mul_pd(_mm256_set1_pd(half * kKSProbeStep), UX);
     const __m256d reachY = _mm256_mul_pd(_mm256_set1_pd(half * kKSProbeStep), UY);
