@@ -290,6 +290,21 @@ void placeAt(const vx_KSLevel& level, std::size_t n, const vx_KSPlane* care, con
     for (auto* v : {&out.qx, &out.qy, &out.mx, &out.my, &out.rx, &out.ry, &out.d}) v->resize(n);
     out.found.resize(n);
     std::size_t m = 0;
+    if (!care) {
+        // Every feature counts: a loop without a branch.
+        for (std::size_t k = 0; k < n; ++k) {
+            const vx_KSFeature& p = level.features[k];
+            const double rx = c * p.x - s * p.y, ry = s * p.x + c * p.y;
+            out.qx[k] = f.tx + f.scale * rx;
+            out.qy[k] = f.ty + f.scale * ry;
+            out.mx[k] = c * p.ux - s * p.uy;
+            out.my[k] = s * p.ux + c * p.uy;
+            out.rx[k] = rx;
+            out.ry[k] = ry;
+        }
+        out.size = n;
+        return;
+    }
     for (std::size_t k = 0; k < n; ++k) {
         const vx_KSFeature& p = level.features[k];
         const double rx = c * p.x - s * p.y, ry = s * p.x + c * p.y;
@@ -337,6 +352,28 @@ void accumulate(const double* j, double w, double d, double a[4][4], double b[4]
     }
 }
 
+// Adds the equations of every probed feature with an edge to the normal equations of
+// a step, weighted; returns how many there were. Columns: x, y, then angle and log
+// scale where free.
+template <bool FreeAngle, bool FreeScale>
+long normalEquations(const Probed& p, double scale, double a[4][4], double b[4]) {
+    constexpr int M = 2 + FreeAngle + FreeScale;
+    long used = 0;
+    for (std::size_t k = 0; k < p.size; ++k) {
+        if (!p.found[k]) continue;
+        const double d = p.d[k], mx = p.mx[k], my = p.my[k], rx = p.rx[k], ry = p.ry[k];
+        // Moving q by dq changes its distance to the edge line by m . dq, which should
+        // equal d.
+        double j[4] = {mx, my, 0.0, 0.0};
+        int m = 2;
+        if (FreeAngle) j[m++] = scale * (mx * -ry + my * rx);
+        if (FreeScale) j[m++] = scale * (mx * rx + my * ry);
+        accumulate<M>(j, 1.0 / (1.0 + d * d), d, a, b);
+        ++used;
+    }
+    return used;
+}
+
 // One Gauss-Newton step on the first n features, looking for edges within `reach`.
 // Returns how far the pattern moved (pixels at its rim), or -1 when the step could not
 // be solved. When `tally` is not null it receives the features' tally at the frame
@@ -350,28 +387,13 @@ double lsqStep(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
     probeAt(level, n, g, care, contrast, reach, tally != nullptr, f, probed);
     if (tally) tally->count += static_cast<long>(probed.size);
     double a[4][4] = {}, b[4] = {};
-    long used = 0;
-    for (std::size_t k = 0; k < probed.size; ++k) {
-        if (!probed.found[k]) continue;
-        if (tally) addToTally(contrast, probed, k, *tally);
-        const double d = probed.d[k], mx = probed.mx[k], my = probed.my[k];
-        const double rx = probed.rx[k], ry = probed.ry[k];
-        // Moving q by dq changes its distance to the edge line by m . dq, which should
-        // equal d. Columns: x, y, angle, log scale.
-        double j[4];
-        int m = 0;
-        j[m++] = mx;
-        j[m++] = my;
-        if (freeAngle) j[m++] = f.scale * (mx * -ry + my * rx);
-        if (freeScale) j[m++] = f.scale * (mx * rx + my * ry);
-        const double w = 1.0 / (1.0 + d * d);
-        switch (m) {
-        case 2: accumulate<2>(j, w, d, a, b); break;
-        case 3: accumulate<3>(j, w, d, a, b); break;
-        default: accumulate<4>(j, w, d, a, b); break;
-        }
-        ++used;
-    }
+    if (tally)
+        for (std::size_t k = 0; k < probed.size; ++k) addToTally(contrast, probed, k, *tally);
+    const long used =
+        freeAngle ? (freeScale ? normalEquations<true, true>(probed, f.scale, a, b)
+                               : normalEquations<true, false>(probed, f.scale, a, b))
+                  : (freeScale ? normalEquations<false, true>(probed, f.scale, a, b)
+                               : normalEquations<false, false>(probed, f.scale, a, b));
     double step[4] = {};
     if (used < nParams + 2 || !solve(a, b, nParams, step)) return -1.0;
     int m = 0;
