@@ -283,43 +283,44 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
     std::vector<Peak> peaks;
     for (std::size_t g = 0; g < groups; ++g) {
         const std::uint16_t* best = work.best.data() + g * mapSize;
+        // Plateaus keep their first pixel in raster order: a peak reaches the threshold,
+        // lies above the neighbours before it and not below those after it.
+        const auto isPeakAt = [&](long x, long y) {
+            const std::uint16_t v = best[y * w + x];
+            if (v < threshold) return false;
+            for (long dy = -1; dy <= 1; ++dy)
+                for (long dx = -1; dx <= 1; ++dx) {
+                    const long u = x + dx, vv = y + dy;
+                    if ((dx == 0 && dy == 0) || u < 0 || vv < 0 || u >= w || vv >= h) continue;
+                    const std::uint16_t o = best[vv * w + u];
+                    if (o > v || (o == v && (dy < 0 || (dy == 0 && dx < 0)))) return false;
+                }
+            return true;
+        };
         for (long y = 0; y < h; ++y) {
             pollEveryFewRows(y, w);
-            for (long x = 0; x < w; ++x) {
+            const std::uint16_t* row = best + y * w;
+            for (long x0 = 0; x0 < w; x0 += 32) {
                 // Most of the map stays below the threshold: skip it a block at a time
-                // (the maximum of a block vectorises).
-                if ((x & 31) == 0) {
-                    const long end = std::min(w, x + 32);
-                    std::uint16_t m = 0;
-                    for (long i = y * w + x; i < y * w + end; ++i) m = std::max(m, best[i]);
-                    if (m < threshold) {
-                        x = end - 1;
-                        continue;
-                    }
+                // (the maximum of a block vectorises, and so does the rule inside).
+                const long end = std::min(w, x0 + 32);
+                std::uint16_t m = 0;
+                for (long x = x0; x < end; ++x) m = std::max(m, row[x]);
+                if (m < threshold) continue;
+                const bool inside = y > 0 && y + 1 < h;
+                const long from = inside ? std::max(x0, 1L) : end;
+                const long to = inside ? std::min(end, w - 1) : end;
+                std::uint8_t flag[32] = {};
+                for (long x = from; x < to; ++x) {
+                    const std::uint16_t v = row[x];
+                    const std::uint16_t* b = row + x;
+                    flag[x - x0] = (v >= threshold) & (b[-w - 1] < v) & (b[-w] < v) &
+                                   (b[-w + 1] < v) & (b[-1] < v) & (b[1] <= v) &
+                                   (b[w - 1] <= v) & (b[w] <= v) & (b[w + 1] <= v);
                 }
-                const std::uint16_t v = best[y * w + x];
-                if (v < threshold) continue;
-                // Plateaus keep their first pixel in raster order: a peak is above the
-                // neighbours before it and not below those after it.
-                bool isPeak = true;
-                if (x > 0 && y > 0 && x + 1 < w && y + 1 < h) {
-                    const std::uint16_t* b = best + y * w + x;
-                    isPeak = (b[-w - 1] < v) & (b[-w] < v) & (b[-w + 1] < v) & (b[-1] < v) &
-                             (b[1] <= v) & (b[w - 1] <= v) & (b[w] <= v) & (b[w + 1] <= v);
-                } else {
-                    for (long dy = -1; dy <= 1 && isPeak; ++dy)
-                        for (long dx = -1; dx <= 1; ++dx) {
-                            const long u = x + dx, vv = y + dy;
-                            if ((dx == 0 && dy == 0) || u < 0 || vv < 0 || u >= w || vv >= h)
-                                continue;
-                            const std::uint16_t o = best[vv * w + u];
-                            if (o > v || (o == v && (dy < 0 || (dy == 0 && dx < 0)))) {
-                                isPeak = false;
-                                break;
-                            }
-                        }
-                }
-                if (isPeak) peaks.push_back({v, g * mapSize + static_cast<std::size_t>(y * w + x)});
+                for (long x = x0; x < end; ++x)
+                    if ((x >= from && x < to) ? flag[x - x0] != 0 : isPeakAt(x, y))
+                        peaks.push_back({row[x], g * mapSize + static_cast<std::size_t>(y * w + x)});
             }
         }
     }
