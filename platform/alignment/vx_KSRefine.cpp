@@ -2,6 +2,7 @@
 #include "vxAttention.h"
 #include "vx_KSAgreementKernel.h"
 #include "vx_KSSearch.h"
+#include "vx_KSStepKernel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -258,22 +259,17 @@ double agreementOf(float gx, float gy, double mx, double my, double contrast) {
     return (mag >= contrast && mag > 0.0) ? std::max(0.0, (mx * gx + my * gy) / mag) : 0.0;
 }
 
-// The weight of a matching edge found d pixels along a feature's direction: full within
-// half a pixel, falling to none at a pixel. Direction alone would credit a feature
-// beside any edge of similar slope, and look-alike characters would score as well as
-// the true one on the parts they share only roughly.
-double proximity(double d) {
-    const double a = std::fabs(d);
-    return a <= 0.5 ? 1.0 : a >= 1.0 ? 0.0 : 2.0 * (1.0 - a);
-}
-
 // The first n features placed at a frame, those on don't-care pixels left out, each
 // probed for an edge along its direction (and, for a tally, the gradient where it lies).
 struct Probed {
-    std::vector<double> qx, qy, mx, my, rx, ry, d;
+    std::vector<double> qx, qy, mx, my, rx, ry, d, credit;
     std::vector<float> gx, gy;
     std::vector<unsigned char> found;
     std::size_t size = 0;
+
+    vx_KSPlacement placement() {
+        return {qx.data(), qy.data(), mx.data(), my.data(), rx.data(), ry.data()};
+    }
 };
 
 // Per thread, reached once per call: in a shared library every use of a thread_local
@@ -291,17 +287,8 @@ void placeAt(const vx_KSLevel& level, std::size_t n, const vx_KSPlane* care, con
     out.found.resize(n);
     std::size_t m = 0;
     if (!care) {
-        // Every feature counts: a loop without a branch.
-        for (std::size_t k = 0; k < n; ++k) {
-            const vx_KSFeature& p = level.features[k];
-            const double rx = c * p.x - s * p.y, ry = s * p.x + c * p.y;
-            out.qx[k] = f.tx + f.scale * rx;
-            out.qy[k] = f.ty + f.scale * ry;
-            out.mx[k] = c * p.ux - s * p.uy;
-            out.my[k] = s * p.ux + c * p.uy;
-            out.rx[k] = rx;
-            out.ry[k] = ry;
-        }
+        // Every feature counts: a loop without a branch, vectorised.
+        vf_KSPlaceFeatures(level.features.data(), n, c, s, f.tx, f.ty, f.scale, out.placement());
         out.size = n;
         return;
     }
@@ -335,43 +322,20 @@ void probeAt(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
                     forTally ? out.gy.data() : nullptr);
 }
 
-// Adds feature k of `p` (probed for a tally) to a tally.
-void addToTally(double contrast, const Probed& p, std::size_t k, Tally& t) {
-    if (!p.found[k]) return;
-    t.credit += agreementOf(p.gx[k], p.gy[k], p.mx[k], p.my[k], contrast) * proximity(p.d[k]);
-    if (std::fabs(p.d[k]) <= 1.0) ++t.near;
-}
-
-// Adds one feature's equation, weighted, to the normal equations of M unknowns.
-template <int M>
-void accumulate(const double* j, double w, double d, double a[4][4], double b[4]) {
-    for (int r = 0; r < M; ++r) {
-        for (int k = 0; k < M; ++k)
-            a[r][k] += w * j[r] * j[k];
-        b[r] += w * j[r] * d;
-    }
-}
-
-// Adds the equations of every probed feature with an edge to the normal equations of
-// a step, weighted; returns how many there were. Columns: x, y, then angle and log
-// scale where free.
-template <bool FreeAngle, bool FreeScale>
-long normalEquations(const Probed& p, double scale, double a[4][4], double b[4]) {
-    constexpr int M = 2 + FreeAngle + FreeScale;
-    long used = 0;
+// Adds the features of `p` (probed for a tally) to a tally. Proximity weights the
+// agreement: direction alone would credit a feature beside any edge of similar slope,
+// and look-alike characters would score as well as the true one on the parts they
+// share only roughly.
+void addToTally(double contrast, Probed& p, Tally& t) {
+    p.credit.resize(p.size);
+    vf_KSTallyCredits(p.placement(), p.gx.data(), p.gy.data(), p.d.data(), p.found.data(), p.size,
+                      contrast, p.credit.data());
+    t.count += static_cast<long>(p.size);
     for (std::size_t k = 0; k < p.size; ++k) {
         if (!p.found[k]) continue;
-        const double d = p.d[k], mx = p.mx[k], my = p.my[k], rx = p.rx[k], ry = p.ry[k];
-        // Moving q by dq changes its distance to the edge line by m . dq, which should
-        // equal d.
-        double j[4] = {mx, my, 0.0, 0.0};
-        int m = 2;
-        if (FreeAngle) j[m++] = scale * (mx * -ry + my * rx);
-        if (FreeScale) j[m++] = scale * (mx * rx + my * ry);
-        accumulate<M>(j, 1.0 / (1.0 + d * d), d, a, b);
-        ++used;
+        t.credit += p.credit[k];
+        if (std::fabs(p.d[k]) <= 1.0) ++t.near;
     }
-    return used;
 }
 
 // One Gauss-Newton step on the first n features, looking for edges within `reach`.
@@ -385,15 +349,11 @@ double lsqStep(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
     const int nParams = 2 + (freeAngle ? 1 : 0) + (freeScale ? 1 : 0);
     Probed& probed = probedScratch();
     probeAt(level, n, g, care, contrast, reach, tally != nullptr, f, probed);
-    if (tally) tally->count += static_cast<long>(probed.size);
+    if (tally) addToTally(contrast, probed, *tally);
     double a[4][4] = {}, b[4] = {};
-    if (tally)
-        for (std::size_t k = 0; k < probed.size; ++k) addToTally(contrast, probed, k, *tally);
-    const long used =
-        freeAngle ? (freeScale ? normalEquations<true, true>(probed, f.scale, a, b)
-                               : normalEquations<true, false>(probed, f.scale, a, b))
-                  : (freeScale ? normalEquations<false, true>(probed, f.scale, a, b)
-                               : normalEquations<false, false>(probed, f.scale, a, b));
+    const long used = vf_KSNormalEquations(probed.placement(), probed.d.data(),
+                                           probed.found.data(), probed.size, f.scale, freeAngle,
+                                           freeScale, a, b);
     double step[4] = {};
     if (used < nParams + 2 || !solve(a, b, nParams, step)) return -1.0;
     int m = 0;
@@ -433,8 +393,7 @@ Tally tallyFrame(const vx_KSLevel& level, const vx_KSGradient& g, const vx_KSPla
     Probed& probed = probedScratch();
     probeAt(level, level.features.size(), g, care, contrast, 1.0, true, f, probed);
     Tally t;
-    t.count = static_cast<long>(probed.size);
-    for (std::size_t k = 0; k < probed.size; ++k) addToTally(contrast, probed, k, t);
+    addToTally(contrast, probed, t);
     return t;
 }
 

@@ -1,0 +1,198 @@
+// The placement loop, for the baseline processor and for AVX2.
+#include "vx_KSStepKernel.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+[[gnu::always_inline]] inline void place(const vx_KSFeature* __restrict f, std::size_t n,
+                                         double c, double s, double tx, double ty, double scale,
+                                         double* __restrict qx, double* __restrict qy,
+                                         double* __restrict mx, double* __restrict my,
+                                         double* __restrict rx, double* __restrict ry) {
+    for (std::size_t k = 0; k < n; ++k) {
+        const double x = f[k].x, y = f[k].y, ux = f[k].ux, uy = f[k].uy;
+        const double px = c * x - s * y, py = s * x + c * y;
+        qx[k] = tx + scale * px;
+        qy[k] = ty + scale * py;
+        mx[k] = c * ux - s * uy;
+        my[k] = s * ux + c * uy;
+        rx[k] = px;
+        ry[k] = py;
+    }
+}
+
+template <int M>
+[[gnu::always_inline]] inline void accumulate(const double* j, double w, double d,
+                                              double a[4][4], double b[4]) {
+    for (int r = 0; r < M; ++r) {
+        for (int k = 0; k < M; ++k)
+            a[r][k] += w * j[r] * j[k];
+        b[r] += w * j[r] * d;
+    }
+}
+
+template <bool FreeAngle, bool FreeScale>
+[[gnu::always_inline]] inline long equations(const vx_KSPlacement& p, const double* d,
+                                             const unsigned char* found, std::size_t n,
+                                             double scale, double a[4][4], double b[4]) {
+    constexpr int M = 2 + FreeAngle + FreeScale;
+    long used = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!found[k]) continue;
+        const double mx = p.mx[k], my = p.my[k], rx = p.rx[k], ry = p.ry[k];
+        double j[4] = {mx, my, 0.0, 0.0};
+        int m = 2;
+        if (FreeAngle) j[m++] = scale * (mx * -ry + my * rx);
+        if (FreeScale) j[m++] = scale * (mx * rx + my * ry);
+        accumulate<M>(j, 1.0 / (1.0 + d[k] * d[k]), d[k], a, b);
+        ++used;
+    }
+    return used;
+}
+
+[[gnu::always_inline]] inline long anyEquations(const vx_KSPlacement& p, const double* d,
+                                                const unsigned char* found, std::size_t n,
+                                                double scale, bool freeAngle, bool freeScale,
+                                                double a[4][4], double b[4]) {
+    if (freeAngle)
+        return freeScale ? equations<true, true>(p, d, found, n, scale, a, b)
+                         : equations<true, false>(p, d, found, n, scale, a, b);
+    return freeScale ? equations<false, true>(p, d, found, n, scale, a, b)
+                     : equations<false, false>(p, d, found, n, scale, a, b);
+}
+
+[[gnu::always_inline]] inline void credits(const double* __restrict mx,
+                                           const double* __restrict my, const float* gx,
+                                           const float* gy, const double* d,
+                                           const unsigned char* found, std::size_t n,
+                                           double contrast, double* __restrict credit) {
+    for (std::size_t k = 0; k < n; ++k) {
+        const double mag = std::sqrt(double(gx[k]) * gx[k] + double(gy[k]) * gy[k]);
+        const double cosine = (mx[k] * gx[k] + my[k] * gy[k]) / mag;
+        const double agreement =
+            (mag >= contrast && mag > 0.0) ? (0.0 < cosine ? cosine : 0.0) : 0.0;
+        const double a = std::fabs(d[k]);
+        const double near = a <= 0.5 ? 1.0 : a >= 1.0 ? 0.0 : 2.0 * (1.0 - a);
+        credit[k] = found[k] ? agreement * near : 0.0;
+    }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// A row of the normal equations per register; each entry gets (w j[r]) j[c] added, as
+// the loop above adds it.
+__attribute__((target("avx2"))) long equationsAvx2(const vx_KSPlacement& p, const double* d,
+                                                   const unsigned char* found, std::size_t n,
+                                                   double scale, bool freeAngle, bool freeScale,
+                                                   double a[4][4], double b[4]) {
+    const int M = 2 + freeAngle + freeScale;
+    __m256d rows[4] = {_mm256_loadu_pd(a[0]), _mm256_loadu_pd(a[1]), _mm256_loadu_pd(a[2]),
+                       _mm256_loadu_pd(a[3])};
+    __m256d rhs = _mm256_loadu_pd(b);
+    long used = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!found[k]) continue;
+        const double mx = p.mx[k], my = p.my[k], rx = p.rx[k], ry = p.ry[k];
+        alignas(32) double j[4] = {mx, my, 0.0, 0.0};
+        int m = 2;
+        if (freeAngle) j[m++] = scale * (mx * -ry + my * rx);
+        if (freeScale) j[m++] = scale * (mx * rx + my * ry);
+        const double w = 1.0 / (1.0 + d[k] * d[k]);
+        const __m256d J = _mm256_load_pd(j);
+        for (int r = 0; r < M; ++r)
+            rows[r] = _mm256_add_pd(rows[r], _mm256_mul_pd(_mm256_set1_pd(w * j[r]), J));
+        rhs = _mm256_add_pd(rhs, _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(w), J),
+                                               _mm256_set1_pd(d[k])));
+        ++used;
+    }
+    // Entries beyond M columns got zeros added: they stay as they were.
+    for (int r = 0; r < M; ++r) {
+        alignas(32) double row[4];
+        _mm256_store_pd(row, rows[r]);
+        for (int c = 0; c < M; ++c) a[r][c] = row[c];
+    }
+    alignas(32) double right[4];
+    _mm256_store_pd(right, rhs);
+    for (int r = 0; r < M; ++r) b[r] = right[r];
+    return used;
+}
+
+// Four features per register, the operations of the loop above.
+__attribute__((target("avx2"))) void creditsAvx2(const vx_KSPlacement& p, const float* gx,
+                                                 const float* gy, const double* d,
+                                                 const unsigned char* found, std::size_t n,
+                                                 double contrast, double* credit) {
+    const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0);
+    const __m256d half = _mm256_set1_pd(0.5), two = _mm256_set1_pd(2.0);
+    const __m256d threshold = _mm256_set1_pd(contrast);
+    const __m256d sign = _mm256_set1_pd(-0.0);
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+        const __m256d x = _mm256_cvtps_pd(_mm_loadu_ps(gx + k));
+        const __m256d y = _mm256_cvtps_pd(_mm_loadu_ps(gy + k));
+        const __m256d mag = _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)));
+        const __m256d cosine = _mm256_div_pd(
+            _mm256_add_pd(_mm256_mul_pd(_mm256_loadu_pd(p.mx + k), x),
+                          _mm256_mul_pd(_mm256_loadu_pd(p.my + k), y)),
+            mag);
+        const __m256d strong = _mm256_and_pd(_mm256_cmp_pd(mag, threshold, _CMP_GE_OQ),
+                                             _mm256_cmp_pd(mag, zero, _CMP_GT_OQ));
+        const __m256d agreement =
+            _mm256_and_pd(_mm256_and_pd(strong, _mm256_cmp_pd(zero, cosine, _CMP_LT_OQ)), cosine);
+        const __m256d dist = _mm256_andnot_pd(sign, _mm256_loadu_pd(d + k));
+        const __m256d falling = _mm256_mul_pd(two, _mm256_sub_pd(one, dist));
+        __m256d near = _mm256_blendv_pd(falling, zero, _mm256_cmp_pd(dist, one, _CMP_GE_OQ));
+        near = _mm256_blendv_pd(near, one, _mm256_cmp_pd(dist, half, _CMP_LE_OQ));
+        std::uint32_t f4;
+        std::memcpy(&f4, found + k, 4);
+        const __m256i has = _mm256_cmpgt_epi64(
+            _mm256_cvtepu8_epi64(_mm_cvtsi32_si128(static_cast<int>(f4))), _mm256_setzero_si256());
+        _mm256_storeu_pd(credit + k,
+                         _mm256_and_pd(_mm256_castsi256_pd(has), _mm256_mul_pd(agreement, near)));
+    }
+    credits(p.mx + k, p.my + k, gx + k, gy + k, d + k, found + k, n - k, contrast, credit + k);
+}
+
+__attribute__((target("avx2"))) void placeAvx2(const vx_KSFeature* f, std::size_t n, double c,
+                                               double s, double tx, double ty, double scale,
+                                               const vx_KSPlacement& o) {
+    place(f, n, c, s, tx, ty, scale, o.qx, o.qy, o.mx, o.my, o.rx, o.ry);
+}
+#endif
+
+} // namespace
+
+void vf_KSPlaceFeatures(const vx_KSFeature* f, std::size_t n, double c, double s, double tx,
+                        double ty, double scale, const vx_KSPlacement& o) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) return placeAvx2(f, n, c, s, tx, ty, scale, o);
+#endif
+    place(f, n, c, s, tx, ty, scale, o.qx, o.qy, o.mx, o.my, o.rx, o.ry);
+}
+
+long vf_KSNormalEquations(const vx_KSPlacement& p, const double* d, const unsigned char* found,
+                          std::size_t n, double scale, bool freeAngle, bool freeScale,
+                          double a[4][4], double b[4]) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) return equationsAvx2(p, d, found, n, scale, freeAngle, freeScale, a, b);
+#endif
+    return anyEquations(p, d, found, n, scale, freeAngle, freeScale, a, b);
+}
+
+void vf_KSTallyCredits(const vx_KSPlacement& p, const float* gx, const float* gy,
+                       const double* d, const unsigned char* found, std::size_t n,
+                       double contrast, double* credit) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) return creditsAvx2(p, gx, gy, d, found, n, contrast, credit);
+#endif
+    credits(p.mx, p.my, gx, gy, d, found, n, contrast, credit);
+}

@@ -1,0 +1,38 @@
+// Per-feature loops of a refinement step that the compiler vectorises: compiled once
+// for the baseline processor and once for AVX2, chosen at run time. The two give the
+// same bits (the same operations; no fused multiply-add in either).
+#pragma once
+
+#include "vx_KSModel.h"
+
+#include <cstddef>
+
+// Where a step's features lie and which way they point, one array per quantity.
+struct vx_KSPlacement {
+    double* qx;
+    double* qy;
+    double* mx;
+    double* my;
+    double* rx; // the feature's offset turned (not scaled)
+    double* ry;
+};
+
+// Features f[0..n) turned by the angle whose cosine and sine are (c, s), scaled and
+// moved to (tx, ty): q = t + scale R p, m = R u, r = R p.
+void vf_KSPlaceFeatures(const vx_KSFeature* f, std::size_t n, double c, double s, double tx,
+                        double ty, double scale, const vx_KSPlacement& out);
+
+// Adds the equation of every feature k < n with found[k] (moving q by dq changes its
+// distance d to the edge by m . dq), weighted by 1 / (1 + d^2), to the normal equations
+// a x = b of a step, in feature order; columns x, y, then angle and log scale where
+// free. Returns how many features had an edge.
+long vf_KSNormalEquations(const vx_KSPlacement& p, const double* d, const unsigned char* found,
+                          std::size_t n, double scale, bool freeAngle, bool freeScale,
+                          double a[4][4], double b[4]);
+
+// What a tally adds up for each feature k < n: credit[k] = max(0, cos) between m and the
+// gradient (gx, gy) (0 below the contrast threshold) times the proximity weight of d
+// (1 within half a pixel, 0 from a pixel on), and 0 where found[k] is not set.
+void vf_KSTallyCredits(const vx_KSPlacement& p, const float* gx, const float* gy,
+                       const double* d, const unsigned char* found, std::size_t n,
+                       double contrast, double* credit);
