@@ -13,7 +13,7 @@ namespace {
 // Features turned and scaled by (angle, scale) and placed relative to a pixel centre:
 // the pixel offset each lands in and its turned direction.
 struct Placed {
-    std::vector<long> dx, dy;
+    std::vector<std::int32_t> dx, dy;
     std::vector<std::int32_t> offset; // 2 (dy * width + dx): into the interleaved gradient
     std::vector<float> ux, uy;
     long minX = 0, maxX = 0, minY = 0, maxY = 0;
@@ -33,20 +33,13 @@ void place(const vx_KSLevel& level, double angle, double scale, long width, Plac
     out.ux.resize(n);
     out.uy.resize(n);
     out.offset.resize(n);
-    out.minX = out.minY = 0;
-    out.maxX = out.maxY = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-        const vx_KSFeature& f = level.features[k];
-        out.dx[k] = static_cast<long>(std::floor(0.5 + scale * (c * f.x - s * f.y)));
-        out.dy[k] = static_cast<long>(std::floor(0.5 + scale * (s * f.x + c * f.y)));
-        out.ux[k] = static_cast<float>(c * f.ux - s * f.uy);
-        out.uy[k] = static_cast<float>(s * f.ux + c * f.uy);
-        out.offset[k] = static_cast<std::int32_t>(2 * (out.dy[k] * width + out.dx[k]));
-        out.minX = std::min(out.minX, out.dx[k]);
-        out.maxX = std::max(out.maxX, out.dx[k]);
-        out.minY = std::min(out.minY, out.dy[k]);
-        out.maxY = std::max(out.maxY, out.dy[k]);
-    }
+    std::int32_t box[4];
+    vf_KSPlacePixels(level.features.data(), n, c, s, scale, width, out.dx.data(), out.dy.data(),
+                     out.ux.data(), out.uy.data(), out.offset.data(), box);
+    out.minX = box[0];
+    out.maxX = box[1];
+    out.minY = box[2];
+    out.maxY = box[3];
 }
 
 // Mean agreement of placed features at pixel (px, py) with the unit gradients there;

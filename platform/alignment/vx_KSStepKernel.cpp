@@ -1,6 +1,7 @@
 // The placement loop, for the baseline processor and for AVX2.
 #include "vx_KSStepKernel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -84,7 +85,44 @@ template <bool FreeAngle, bool FreeScale>
     }
 }
 
+[[gnu::always_inline]] inline void placePixels(const vx_KSFeature* __restrict f, std::size_t n,
+                                               double c, double s, double scale, long width,
+                                               std::int32_t* __restrict dx,
+                                               std::int32_t* __restrict dy,
+                                               float* __restrict ux, float* __restrict uy,
+                                               std::int32_t* __restrict offset,
+                                               std::int32_t box[4]) {
+    const std::int32_t w = static_cast<std::int32_t>(width);
+    std::int32_t minX = 0, maxX = 0, minY = 0, maxY = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const double x = f[k].x, y = f[k].y, fx = f[k].ux, fy = f[k].uy;
+        const std::int32_t px = static_cast<std::int32_t>(std::floor(0.5 + scale * (c * x - s * y)));
+        const std::int32_t py = static_cast<std::int32_t>(std::floor(0.5 + scale * (s * x + c * y)));
+        dx[k] = px;
+        dy[k] = py;
+        ux[k] = static_cast<float>(c * fx - s * fy);
+        uy[k] = static_cast<float>(s * fx + c * fy);
+        offset[k] = 2 * (py * w + px);
+        minX = std::min(minX, px);
+        maxX = std::max(maxX, px);
+        minY = std::min(minY, py);
+        maxY = std::max(maxY, py);
+    }
+    box[0] = minX;
+    box[1] = maxX;
+    box[2] = minY;
+    box[3] = maxY;
+}
+
 #if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) void placePixelsAvx2(const vx_KSFeature* f, std::size_t n,
+                                                     double c, double s, double scale, long width,
+                                                     std::int32_t* dx, std::int32_t* dy,
+                                                     float* ux, float* uy, std::int32_t* offset,
+                                                     std::int32_t box[4]) {
+    placePixels(f, n, c, s, scale, width, dx, dy, ux, uy, offset, box);
+}
+
 // A row of the normal equations per register; each entry gets (w j[r]) j[c] added, as
 // the loop above adds it.
 __attribute__((target("avx2"))) long equationsAvx2(const vx_KSPlacement& p, const double* d,
@@ -195,4 +233,14 @@ void vf_KSTallyCredits(const vx_KSPlacement& p, const float* gx, const float* gy
     if (avx2) return creditsAvx2(p, gx, gy, d, found, n, contrast, credit);
 #endif
     credits(p.mx, p.my, gx, gy, d, found, n, contrast, credit);
+}
+
+void vf_KSPlacePixels(const vx_KSFeature* f, std::size_t n, double c, double s, double scale,
+                      long width, std::int32_t* dx, std::int32_t* dy, float* ux, float* uy,
+                      std::int32_t* offset, std::int32_t box[4]) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) return placePixelsAvx2(f, n, c, s, scale, width, dx, dy, ux, uy, offset, box);
+#endif
+    placePixels(f, n, c, s, scale, width, dx, dy, ux, uy, offset, box);
 }

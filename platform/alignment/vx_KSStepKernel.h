@@ -6,6 +6,7 @@
 #include "vx_KSModel.h"
 
 #include <cstddef>
+#include <cstdint>
 
 // Where a step's features lie and which way they point, one array per quantity.
 struct vx_KSPlacement {
@@ -36,3 +37,11 @@ long vf_KSNormalEquations(const vx_KSPlacement& p, const double* d, const unsign
 void vf_KSTallyCredits(const vx_KSPlacement& p, const float* gx, const float* gy,
                        const double* d, const unsigned char* found, std::size_t n,
                        double contrast, double* credit);
+
+// Features f[0..n) turned and scaled by (c, s, scale) and rounded to whole pixels, for
+// tracking: dx, dy the nearest pixel offsets, (ux, uy) the turned directions, offset
+// 2 (dy width + dx) into an interleaved plane, and box = {min dx, max dx, min dy,
+// max dy} (each range holding 0).
+void vf_KSPlacePixels(const vx_KSFeature* f, std::size_t n, double c, double s, double scale,
+                      long width, std::int32_t* dx, std::int32_t* dy, float* ux, float* uy,
+                      std::int32_t* offset, std::int32_t box[4]);
