@@ -357,9 +357,10 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
         for (const vx_KSCandidate& o : out) {
             const double ex = (o.pose.x - cand.pose.x) / unitScale;
             const double ey = (o.pose.y - cand.pose.y) / unitScale;
+            if (ex * ex + ey * ey >= spacing2) continue;
             const double turn =
                 std::remainder(o.pose.angle - cand.pose.angle, 2.0 * std::numbers::pi);
-            if (ex * ex + ey * ey < spacing2 && std::fabs(turn) < angleApart) {
+            if (std::fabs(turn) < angleApart) {
                 crowded = true;
                 break;
             }
