@@ -115,16 +115,69 @@ template <bool FreeAngle, bool FreeScale>
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
+// Four features per register: the same operations as the loop above, rounded to
+// pixels by floor and truncation of the whole result.
 __attribute__((target("avx2"))) void placePixelsAvx2(const vx_KSFeature* f, std::size_t n,
                                                      double c, double s, double scale, long width,
                                                      std::int32_t* dx, std::int32_t* dy,
                                                      float* ux, float* uy, std::int32_t* offset,
                                                      std::int32_t box[4]) {
-    placePixels(f, n, c, s, scale, width, dx, dy, ux, uy, offset, box);
+    static_assert(sizeof(vx_KSFeature) == 4 * sizeof(float), "features are four floats");
+    const __m256d C = _mm256_set1_pd(c), S = _mm256_set1_pd(s), scaled = _mm256_set1_pd(scale);
+    const __m256d half = _mm256_set1_pd(0.5);
+    const __m128i w = _mm_set1_epi32(static_cast<std::int32_t>(width));
+    __m128i minX = _mm_setzero_si128(), maxX = minX, minY = minX, maxY = minX;
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+        const float* p = &f[k].x;
+        __m128 x = _mm_loadu_ps(p), y = _mm_loadu_ps(p + 4), u = _mm_loadu_ps(p + 8),
+               v = _mm_loadu_ps(p + 12);
+        _MM_TRANSPOSE4_PS(x, y, u, v);
+        const __m256d X = _mm256_cvtps_pd(x), Y = _mm256_cvtps_pd(y);
+        const __m256d U = _mm256_cvtps_pd(u), V = _mm256_cvtps_pd(v);
+        const __m128i px = _mm256_cvttpd_epi32(_mm256_floor_pd(_mm256_add_pd(
+            half, _mm256_mul_pd(scaled, _mm256_sub_pd(_mm256_mul_pd(C, X), _mm256_mul_pd(S, Y))))));
+        const __m128i py = _mm256_cvttpd_epi32(_mm256_floor_pd(_mm256_add_pd(
+            half, _mm256_mul_pd(scaled, _mm256_add_pd(_mm256_mul_pd(S, X), _mm256_mul_pd(C, Y))))));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dx + k), px);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dy + k), py);
+        _mm_storeu_ps(ux + k, _mm256_cvtpd_ps(_mm256_sub_pd(_mm256_mul_pd(C, U), _mm256_mul_pd(S, V))));
+        _mm_storeu_ps(uy + k, _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(S, U), _mm256_mul_pd(C, V))));
+        const __m128i at = _mm_add_epi32(_mm_mullo_epi32(py, w), px);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(offset + k), _mm_add_epi32(at, at));
+        minX = _mm_min_epi32(minX, px);
+        maxX = _mm_max_epi32(maxX, px);
+        minY = _mm_min_epi32(minY, py);
+        maxY = _mm_max_epi32(maxY, py);
+    }
+    std::int32_t rest[4];
+    placePixels(f + k, n - k, c, s, scale, width, dx + k, dy + k, ux + k, uy + k, offset + k, rest);
+    alignas(16) std::int32_t lanes[4][4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[0]), minX);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[1]), maxX);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[2]), minY);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[3]), maxY);
+    for (int i = 0; i < 4; ++i) {
+        const bool low = i % 2 == 0;
+        std::int32_t m = rest[i];
+        for (int l = 0; l < 4; ++l) m = low ? std::min(m, lanes[i][l]) : std::max(m, lanes[i][l]);
+        box[i] = m;
+    }
 }
 
 // A row of the normal equations per register; each entry gets (w j[r]) j[c] added, as
 // the loop above adds it.
+// Rows r0..r3 of a 4 x 4 matrix of doubles into its columns.
+__attribute__((target("avx2"), always_inline)) inline void
+transpose4(__m256d r0, __m256d r1, __m256d r2, __m256d r3, __m256d* out) {
+    const __m256d t0 = _mm256_unpacklo_pd(r0, r1), t1 = _mm256_unpackhi_pd(r0, r1);
+    const __m256d t2 = _mm256_unpacklo_pd(r2, r3), t3 = _mm256_unpackhi_pd(r2, r3);
+    out[0] = _mm256_permute2f128_pd(t0, t2, 0x20);
+    out[1] = _mm256_permute2f128_pd(t1, t3, 0x20);
+    out[2] = _mm256_permute2f128_pd(t0, t2, 0x31);
+    out[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
+}
+
 __attribute__((target("avx2"))) long equationsAvx2(const vx_KSPlacement& p, const double* d,
                                                    const unsigned char* found, std::size_t n,
                                                    double scale, bool freeAngle, bool freeScale,
@@ -133,8 +186,39 @@ __attribute__((target("avx2"))) long equationsAvx2(const vx_KSPlacement& p, cons
     __m256d rows[4] = {_mm256_loadu_pd(a[0]), _mm256_loadu_pd(a[1]), _mm256_loadu_pd(a[2]),
                        _mm256_loadu_pd(a[3])};
     __m256d rhs = _mm256_loadu_pd(b);
+    const __m256d scaled = _mm256_set1_pd(scale), one = _mm256_set1_pd(1.0);
+    const __m256d sign = _mm256_set1_pd(-0.0);
     long used = 0;
-    for (std::size_t k = 0; k < n; ++k) {
+    std::size_t k = 0;
+    // Columns of four features at once, turned into one row (j) per feature.
+    for (; k + 4 <= n; k += 4) {
+        const __m256d mx = _mm256_loadu_pd(p.mx + k), my = _mm256_loadu_pd(p.my + k);
+        const __m256d rx = _mm256_loadu_pd(p.rx + k), ry = _mm256_loadu_pd(p.ry + k);
+        const __m256d D = _mm256_loadu_pd(d + k);
+        const __m256d turn = _mm256_mul_pd(
+            scaled, _mm256_add_pd(_mm256_mul_pd(mx, _mm256_xor_pd(ry, sign)), _mm256_mul_pd(my, rx)));
+        const __m256d grow =
+            _mm256_mul_pd(scaled, _mm256_add_pd(_mm256_mul_pd(mx, rx), _mm256_mul_pd(my, ry)));
+        const __m256d zero = _mm256_setzero_pd();
+        const __m256d c2 = freeAngle ? turn : (freeScale ? grow : zero);
+        const __m256d c3 = (freeAngle && freeScale) ? grow : zero;
+        const __m256d W = _mm256_div_pd(one, _mm256_add_pd(one, _mm256_mul_pd(D, D)));
+        // 4 x 4 transposes: j of each feature, and w j.
+        __m256d J[4], WJ[4];
+        transpose4(mx, my, c2, c3, J);
+        transpose4(_mm256_mul_pd(W, mx), _mm256_mul_pd(W, my), _mm256_mul_pd(W, c2),
+                  _mm256_mul_pd(W, c3), WJ);
+        for (int l = 0; l < 4; ++l) {
+            if (!found[k + l]) continue;
+            alignas(32) double wj[4];
+            _mm256_store_pd(wj, WJ[l]);
+            for (int r = 0; r < M; ++r)
+                rows[r] = _mm256_add_pd(rows[r], _mm256_mul_pd(_mm256_set1_pd(wj[r]), J[l]));
+            rhs = _mm256_add_pd(rhs, _mm256_mul_pd(WJ[l], _mm256_set1_pd(d[k + l])));
+            ++used;
+        }
+    }
+    for (; k < n; ++k) {
         if (!found[k]) continue;
         const double mx = p.mx[k], my = p.my[k], rx = p.rx[k], ry = p.ry[k];
         alignas(32) double j[4] = {mx, my, 0.0, 0.0};

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -42,6 +43,28 @@ TEST(StepKernel, LoopsEqualPlainFormulas) {
         ASSERT_TRUE(same(qx[k], tx + scale * rx[k]) && same(qy[k], ty + scale * ry[k])) << k;
         ASSERT_TRUE(same(mx[k], c * ux - s * uy) && same(my[k], s * ux + c * uy)) << k;
     }
+
+    // Rounded to pixels for tracking.
+    constexpr long width = 97;
+    std::vector<std::int32_t> dx(n), dy(n), at32(n);
+    std::vector<float> fx(n), fy(n);
+    std::int32_t box[4];
+    vf_KSPlacePixels(f.data(), n, c, s, scale, width, dx.data(), dy.data(), fx.data(), fy.data(),
+                     at32.data(), box);
+    std::int32_t expectBox[4] = {0, 0, 0, 0};
+    for (std::size_t k = 0; k < n; ++k) {
+        const double x = f[k].x, y = f[k].y, ux = f[k].ux, uy = f[k].uy;
+        const auto px = static_cast<std::int32_t>(std::floor(0.5 + scale * (c * x - s * y)));
+        const auto py = static_cast<std::int32_t>(std::floor(0.5 + scale * (s * x + c * y)));
+        ASSERT_TRUE(dx[k] == px && dy[k] == py && at32[k] == 2 * (py * width + px)) << k;
+        ASSERT_TRUE(fx[k] == static_cast<float>(c * ux - s * uy) &&
+                    fy[k] == static_cast<float>(s * ux + c * uy)) << k;
+        expectBox[0] = std::min(expectBox[0], px);
+        expectBox[1] = std::max(expectBox[1], px);
+        expectBox[2] = std::min(expectBox[2], py);
+        expectBox[3] = std::max(expectBox[3], py);
+    }
+    EXPECT_TRUE(std::equal(box, box + 4, expectBox));
 
     constexpr double contrast = 10.0;
     vf_KSTallyCredits(at, gx.data(), gy.data(), d.data(), found.data(), n, contrast, credit.data());
