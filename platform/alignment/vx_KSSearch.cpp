@@ -311,13 +311,16 @@ void vf_KSSearchTop(const vx_KSLevel& level, int L, const vx_KSGradient& unit,
                 const long from = inside ? std::max(x0, 1L) : end;
                 const long to = inside ? std::min(end, w - 1) : end;
                 std::uint8_t flag[32] = {};
+                std::uint8_t any = 0;
                 for (long x = from; x < to; ++x) {
                     const std::uint16_t v = row[x];
                     const std::uint16_t* b = row + x;
                     flag[x - x0] = (v >= threshold) & (b[-w - 1] < v) & (b[-w] < v) &
                                    (b[-w + 1] < v) & (b[-1] < v) & (b[1] <= v) &
                                    (b[w - 1] <= v) & (b[w] <= v) & (b[w + 1] <= v);
+                    any |= flag[x - x0];
                 }
+                if (!any && from == x0 && to == end) continue; // no peak, no border pixel
                 for (long x = x0; x < end; ++x)
                     if ((x >= from && x < to) ? flag[x - x0] != 0 : isPeakAt(x, y))
                         peaks.push_back({row[x], g * mapSize + static_cast<std::size_t>(y * w + x)});
