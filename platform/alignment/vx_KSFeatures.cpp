@@ -69,13 +69,40 @@ void vf_KSProbeEdges(const vx_KSGradient& g, std::size_t n, const double* px, co
                                   &strength);
         if (gx) g.at(px[k], py[k], &gx[k], &gy[k]);
     };
+    const auto eight = [&](const double* x, const double* y, const double* u, const double* v,
+                           double* d, unsigned char* hit, float* sx, float* sy) {
+        return vf_KSProbeEdges8(g.xy.data(), g.w, g.h, x, y, u, v, shape, minStrength, d, hit,
+                                gx ? sx : nullptr, gx ? sy : nullptr);
+    };
     std::size_t k = 0;
-    for (; k + 4 <= n; k += 4)
-        if (!vf_KSProbeEdges4(g.xy.data(), g.w, g.h, px + k, py + k, ux + k, uy + k, shape,
-                              minStrength, offset + k, found + k, gx ? gx + k : nullptr,
-                              gy ? gy + k : nullptr))
-            for (std::size_t l = k; l < k + 4; ++l) one(l);
-    for (; k < n; ++k) one(k);
+    for (; k + 8 <= n; k += 8)
+        if (!eight(px + k, py + k, ux + k, uy + k, offset + k, found + k, gx ? gx + k : nullptr,
+                   gy ? gy + k : nullptr))
+            for (std::size_t l = k; l < k + 8; ++l) one(l);
+    if (k == n) return;
+    // The last few, padded to eight with copies of the last.
+    double x[8], y[8], u[8], v[8], d[8];
+    unsigned char hit[8];
+    float sx[8], sy[8];
+    for (std::size_t l = 0; l < 8; ++l) {
+        const std::size_t i = std::min(n - 1, k + l);
+        x[l] = px[i];
+        y[l] = py[i];
+        u[l] = ux[i];
+        v[l] = uy[i];
+    }
+    if (!eight(x, y, u, v, d, hit, sx, sy)) {
+        for (; k < n; ++k) one(k);
+        return;
+    }
+    for (std::size_t l = 0; k + l < n; ++l) {
+        found[k + l] = hit[l];
+        if (hit[l]) offset[k + l] = d[l];
+        if (gx) {
+            gx[k + l] = sx[l];
+            gy[k + l] = sy[l];
+        }
+    }
 }
 
 namespace {

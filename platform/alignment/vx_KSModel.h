@@ -52,7 +52,7 @@ bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, dou
                     double reach, double minStrength, double* offset, double* strength);
 
 // vf_KSProbeEdge along n lines: found[k] tells whether line k has an edge and offset[k]
-// is then its d, bit for bit as one by one (four lines at a time where AVX2 allows).
+// is then its d, bit for bit as one by one (eight lines at a time where AVX2 allows).
 // gx and gy, unless null, receive the gradient at each (px[k], py[k]) as
 // vx_KSGradient::at gives it.
 void vf_KSProbeEdges(const vx_KSGradient& g, std::size_t n, const double* px, const double* py,

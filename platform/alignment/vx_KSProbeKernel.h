@@ -35,13 +35,14 @@ void vf_KSProbeSamples(const float* xy, long w, double x0, double y0, double ux,
 void vf_KSProbeSamplesPortable(const float* xy, long w, double x0, double y0, double ux,
                                double uy, int k0, int k1, float* f);
 
-// Four whole probes at once, as vf_KSProbeEdge takes them one by one and with the same
-// bits: probe k runs along (px[k], py[k]) + d (ux[k], uy[k]) (pixel centres at i + 0.5),
-// found[k] tells whether its peak reached minStrength and the centroid had weight, and
-// offset[k] is then its d. Returns false, writing nothing, unless the processor has AVX2
-// and all four probes lie wholly inside the plane; the caller then probes one by one.
-// gx and gy, unless null, receive the gradient at each p as vx_KSGradient::at gives it.
-bool vf_KSProbeEdges4(const float* xy, long w, long h, const double* px, const double* py,
+// Eight whole probes at once, as vf_KSProbeEdge takes them one by one and with the
+// same bits: probe k runs along (px[k], py[k]) + d (ux[k], uy[k]) (pixel centres at
+// i + 0.5), found[k] tells whether its peak reached minStrength and the centroid had
+// weight, and offset[k] is then its d. Returns false, writing nothing, unless the
+// processor has AVX2, all eight probes lie wholly inside the plane and the plane has
+// fewer than 2^30 pixels; the caller then probes one by one. gx and gy, unless null,
+// receive the gradient at each p as vx_KSGradient::at gives it.
+bool vf_KSProbeEdges8(const float* xy, long w, long h, const double* px, const double* py,
                       const double* ux, const double* uy, vx_KSProbeShape shape,
                       double minStrength, double* offset, unsigned char* found, float* gx,
                       float* gy);
@@ -51,3 +52,4 @@ bool vf_KSProbeEdges4(const float* xy, long w, long h, const double* px, const d
 // where at() interpolates four whole pixels.
 bool vf_KSGradients4(const float* xy, long w, long h, const double* px, const double* py,
                      float* gx, float* gy);
+
