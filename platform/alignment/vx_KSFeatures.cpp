@@ -12,7 +12,8 @@ bool vf_KSProbeEdge(const vx_KSGradient& g, double px, double py, double ux, dou
                     double reach, double minStrength, double* offset, double* strength) {
     constexpr double kStep = kKSProbeStep;
     constexpr int kMaxSamples = 64;
-    const auto [half, inner, spread] = vf_KSProbeShapeFor(reach);
+    const vx_KSProbeShape shape = vf_KSProbeShapeFor(reach);
+    const int half = shape.half, inner = shape.inner, spread = shape.spread;
     // The peak is looked for within the reach; only the samples around it that lie
     // beyond the reach are taken afterwards for the centroid (about two thirds of the
     // whole probe is ever sampled).
