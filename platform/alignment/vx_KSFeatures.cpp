@@ -3,6 +3,7 @@
 #include "vx_KSProbeKernel.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
@@ -71,37 +72,50 @@ void vf_KSProbeEdges(const vx_KSGradient& g, std::size_t n, const double* px, co
         if (gx) g.at(px[k], py[k], &gx[k], &gy[k]);
     };
     const auto eight = [&](const double* x, const double* y, const double* u, const double* v,
-                           double* d, unsigned char* hit, float* sx, float* sy) {
+                           double* d, unsigned char* hit, float* sx, float* sy, int* inside) {
         return vf_KSProbeEdges8(g.xy.data(), g.w, g.h, x, y, u, v, shape, minStrength, d, hit,
-                                gx ? sx : nullptr, gx ? sy : nullptr);
+                                gx ? sx : nullptr, gx ? sy : nullptr, inside);
     };
-    std::size_t k = 0;
-    for (; k + 8 <= n; k += 8)
-        if (!eight(px + k, py + k, ux + k, uy + k, offset + k, found + k, gx ? gx + k : nullptr,
-                   gy ? gy + k : nullptr))
-            for (std::size_t l = k; l < k + 8; ++l) one(l);
-    if (k == n) return;
-    // The last few, padded to eight with copies of the last.
-    double x[8], y[8], u[8], v[8], d[8];
-    unsigned char hit[8];
-    float sx[8], sy[8];
-    for (std::size_t l = 0; l < 8; ++l) {
-        const std::size_t i = std::min(n - 1, k + l);
-        x[l] = px[i];
-        y[l] = py[i];
-        u[l] = ux[i];
-        v[l] = uy[i];
-    }
-    if (!eight(x, y, u, v, d, hit, sx, sy)) {
-        for (; k < n; ++k) one(k);
-        return;
-    }
-    for (std::size_t l = 0; k + l < n; ++l) {
-        found[k + l] = hit[l];
-        if (hit[l]) offset[k + l] = d[l];
-        if (gx) {
-            gx[k + l] = sx[l];
-            gy[k + l] = sy[l];
+    for (std::size_t k = 0; k < n; k += 8) {
+        const std::size_t m = std::min<std::size_t>(8, n - k);
+        int inside = 0;
+        if (m == 8 && eight(px + k, py + k, ux + k, uy + k, offset + k, found + k,
+                            gx ? gx + k : nullptr, gy ? gy + k : nullptr, &inside))
+            continue;
+        // A short group, or one with probes reaching the border: lanes past the end copy
+        // the last probe, lanes outside copy one inside, and those outside go one by one.
+        double x[8], y[8], u[8], v[8], d[8];
+        unsigned char hit[8];
+        float sx[8], sy[8];
+        const auto fill = [&](std::size_t l, std::size_t from) {
+            x[l] = px[from];
+            y[l] = py[from];
+            u[l] = ux[from];
+            v[l] = uy[from];
+        };
+        for (std::size_t l = 0; l < 8; ++l) fill(l, k + std::min(l, m - 1));
+        if (m < 8 && !eight(x, y, u, v, d, hit, sx, sy, &inside)) inside &= (1 << m) - 1;
+        else if (m < 8) inside = 0xFF;
+        if (inside != 0xFF) {
+            if (inside != 0) {
+                const std::size_t some = k + static_cast<std::size_t>(std::countr_zero(
+                                                 static_cast<unsigned>(inside)));
+                for (std::size_t l = 0; l < 8; ++l)
+                    if (!(inside >> l & 1)) fill(l, some);
+            }
+            if (inside == 0 || !eight(x, y, u, v, d, hit, sx, sy, nullptr)) inside = 0;
+        }
+        for (std::size_t l = 0; l < m; ++l) {
+            if (!(inside >> l & 1)) {
+                one(k + l);
+                continue;
+            }
+            found[k + l] = hit[l];
+            if (hit[l]) offset[k + l] = d[l];
+            if (gx) {
+                gx[k + l] = sx[l];
+                gy[k + l] = sy[l];
+            }
         }
     }
 }

@@ -154,9 +154,9 @@ samples8(const float* xy, long row, const Half& a, const Half& b, __m256 dirX, _
     return _mm256_add_ps(sx, sy);
 }
 
-// Whether every probe of a half lies inside (as the one-by-one probe decides; NaN is
-// outside); sets its start and direction.
-__attribute__((target("avx2"), always_inline)) inline bool
+// Which probes of a half lie inside (a bit each, as the one-by-one probe decides; NaN
+// is outside); sets the half's starts and directions.
+__attribute__((target("avx2"), always_inline)) inline int
 halfInside(const double* px, const double* py, const double* ux, const double* uy, int half,
            long w, long h, Half& out, __m256d& cx, __m256d& cy) {
     out.ux = _mm256_loadu_pd(ux);
@@ -178,7 +178,7 @@ halfInside(const double* px, const double* py, const double* ux, const double* u
                                          _mm256_cmp_pd(x1, highX, _CMP_LT_OQ)));
     in = _mm256_and_pd(in, _mm256_and_pd(_mm256_cmp_pd(out.y0, highY, _CMP_LT_OQ),
                                          _mm256_cmp_pd(y1, highY, _CMP_LT_OQ)));
-    return _mm256_movemask_pd(in) == 0xF;
+    return _mm256_movemask_pd(in);
 }
 
 // The centroid sums of one half (four lanes of the eight) for sample k.
@@ -196,14 +196,13 @@ __attribute__((target("avx2"))) bool probes8Avx2(const float* xy, long w, long h
                                                  const double* ux, const double* uy,
                                                  vx_KSProbeShape shape, double minStrength,
                                                  double* offset, unsigned char* found,
-                                                 float* gx, float* gy) {
+                                                 float* gx, float* gy, int* inside) {
     const int half = shape.half, inner = shape.inner, spread = shape.spread;
-    if (2 * w * h >= (1L << 31)) return false; // offsets into the plane must fit 32 bits
     Half a, b;
     __m256d cxa, cya, cxb, cyb;
-    if (!halfInside(px, py, ux, uy, half, w, h, a, cxa, cya) ||
-        !halfInside(px + 4, py + 4, ux + 4, uy + 4, half, w, h, b, cxb, cyb))
-        return false;
+    *inside = halfInside(px, py, ux, uy, half, w, h, a, cxa, cya) |
+              halfInside(px + 4, py + 4, ux + 4, uy + 4, half, w, h, b, cxb, cyb) << 4;
+    if (*inside != 0xFF) return false;
     const long row = 2 * w;
     const __m256 dirX = _mm256_set_m128(_mm256_cvtpd_ps(b.ux), _mm256_cvtpd_ps(a.ux));
     const __m256 dirY = _mm256_set_m128(_mm256_cvtpd_ps(b.uy), _mm256_cvtpd_ps(a.uy));
@@ -263,9 +262,15 @@ __attribute__((target("avx2"))) bool probes8Avx2(const float* xy, long w, long h
 bool vf_KSProbeEdges8(const float* xy, long w, long h, const double* px, const double* py,
                       const double* ux, const double* uy, vx_KSProbeShape shape,
                       double minStrength, double* offset, unsigned char* found, float* gx,
-                      float* gy) {
+                      float* gy, int* inside) {
     static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2 && probes8Avx2(xy, w, h, px, py, ux, uy, shape, minStrength, offset, found, gx, gy);
+    int lanes = 0;
+    // Offsets into the plane must fit 32 bits.
+    const bool done = avx2 && 2 * w * h < (1L << 31) &&
+                      probes8Avx2(xy, w, h, px, py, ux, uy, shape, minStrength, offset, found, gx,
+                                  gy, &lanes);
+    if (inside) *inside = lanes;
+    return done;
 }
 
 bool vf_KSGradients4(const float* xy, long w, long h, const double* px, const double* py,
@@ -298,7 +303,8 @@ bool vf_KSGradients4(const float*, long, long, const double*, const double*, flo
 
 bool vf_KSProbeEdges8(const float*, long, long, const double*, const double*, const double*,
                       const double*, vx_KSProbeShape, double, double*, unsigned char*, float*,
-                      float*) {
+                      float*, int* inside) {
+    if (inside) *inside = 0;
     return false;
 }
 

@@ -40,12 +40,13 @@ void vf_KSProbeSamplesPortable(const float* xy, long w, double x0, double y0, do
 // i + 0.5), found[k] tells whether its peak reached minStrength and the centroid had
 // weight, and offset[k] is then its d. Returns false, writing nothing, unless the
 // processor has AVX2, all eight probes lie wholly inside the plane and the plane has
-// fewer than 2^30 pixels; the caller then probes one by one. gx and gy, unless null,
-// receive the gradient at each p as vx_KSGradient::at gives it.
+// fewer than 2^30 pixels; *inside (unless null) then has a bit set for each probe
+// that lies inside (none without AVX2). gx and gy, unless null, receive the gradient at
+// each p as vx_KSGradient::at gives it.
 bool vf_KSProbeEdges8(const float* xy, long w, long h, const double* px, const double* py,
                       const double* ux, const double* uy, vx_KSProbeShape shape,
                       double minStrength, double* offset, unsigned char* found, float* gx,
-                      float* gy);
+                      float* gy, int* inside = nullptr);
 
 // The gradient at four points as vx_KSGradient::at interpolates it, bit for bit.
 // Returns false, writing nothing, unless the processor has AVX2 and every point lies
