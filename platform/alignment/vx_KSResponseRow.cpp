@@ -51,8 +51,37 @@ __attribute__((target("avx2"))) void responseRowAvx2(const std::uint8_t* sectors
         _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(near)));
     const __m256i zero = _mm256_setzero_si256();
     const __m256i dc = _mm256_set1_epi8(static_cast<char>(dontCare));
-    long x = 0;
-    for (; x + 32 <= width; x += 32) {
+    if (width < 16) {
+        vf_KSResponseRowPortable(sectors, stride, care, width, full, near, dontCare, out);
+        return;
+    }
+    if (width < 32) {
+        // The same with 16 pixels a register (small windows' top levels).
+        const __m128i fullH = _mm256_castsi256_si128(fullT), nearH = _mm256_castsi256_si128(nearT);
+        const auto load16 = [](const std::uint8_t* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
+        for (long next = 0; next < width; next += 16) {
+            const long x = std::min(next, width - 16);
+            __m128i r = _mm_shuffle_epi8(fullH, load16(sectors + x));
+            for (long dy = -1; dy <= 1; ++dy) {
+                const std::uint8_t* s = sectors + x + dy * stride;
+                r = _mm_max_epu8(r, _mm_shuffle_epi8(nearH, load16(s - 1)));
+                r = _mm_max_epu8(r, _mm_shuffle_epi8(nearH, load16(s)));
+                r = _mm_max_epu8(r, _mm_shuffle_epi8(nearH, load16(s + 1)));
+            }
+            if (care) {
+                const __m128i dontCareHere = _mm_cmpeq_epi8(load16(care + x), _mm_setzero_si128());
+                r = _mm_blendv_epi8(r, _mm256_castsi256_si128(dc), dontCareHere);
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), r);
+        }
+        return;
+    }
+    // Blocks of 32; the last one ends at the row's end, and the pixels it shares with
+    // the one before are computed again, with the same results.
+    for (long next = 0; next < width; next += 32) {
+        const long x = std::min(next, width - 32);
         __m256i r = _mm256_shuffle_epi8(fullT, load(sectors + x));
         for (long dy = -1; dy <= 1; ++dy) {
             const std::uint8_t* s = sectors + x + dy * stride;
@@ -66,8 +95,6 @@ __attribute__((target("avx2"))) void responseRowAvx2(const std::uint8_t* sectors
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), r);
     }
-    vf_KSResponseRowPortable(sectors + x, stride, care ? care + x : nullptr, width - x, full, near,
-                             dontCare, out + x);
 }
 
 } // namespace

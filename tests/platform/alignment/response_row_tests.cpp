@@ -27,7 +27,7 @@ constexpr std::array<std::uint8_t, 16> kNear = {10, 9, 7, 4, 0, 0, 0, 0, 0, 0, 0
 
 TEST(ResponseRow, VectorKernelEqualsPortableLoop) {
     std::mt19937 rng(7);
-    for (long w : {1L, 5L, 31L, 32L, 33L, 64L, 95L}) {
+    for (long w : {1L, 5L, 16L, 21L, 31L, 32L, 33L, 64L, 95L}) {
         SectorGrid g(w, 3);
         for (long y = 0; y < 3; ++y)
             for (long x = 0; x < w; ++x)
