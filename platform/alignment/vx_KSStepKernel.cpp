@@ -102,7 +102,8 @@ template <bool FreeAngle, bool FreeScale>
         dy[k] = py;
         ux[k] = static_cast<float>(c * fx - s * fy);
         uy[k] = static_cast<float>(s * fx + c * fy);
-        offset[k] = 2 * (py * w + px);
+        // Narrowed from 64 bits as the vector code wraps: the same offsets either way.
+        offset[k] = static_cast<std::int32_t>(2 * (std::int64_t{py} * w + px));
         minX = std::min(minX, px);
         maxX = std::max(maxX, px);
         minY = std::min(minY, py);
