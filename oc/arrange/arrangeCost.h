@@ -82,3 +82,15 @@ public:
         positions.clear();
     }
 };
+
+// The geometric terms summed line by line, before the parameters weigh them: over the
+// lines before a candidate's last (`closed`) and over all of them (`all`). An
+// extension within the last line keeps the lines before it, and their sums, as they
+// were, so its evaluation starts from its parent's `closed`.
+struct vx_ArrangeLineSums {
+    double normal = 0.0, tangential = 0.0, orientation = 0.0, scale = 0.0, spacing = 0.0;
+    int backwardLines = 0;
+};
+struct vx_ArrangeGeometrySums {
+    vx_ArrangeLineSums closed, all;
+};

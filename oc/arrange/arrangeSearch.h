@@ -41,7 +41,8 @@ bool vf_EvaluateArrangement(const vx_ArrangeCandidate& candidate, const vxOCAlph
                             const std::vector<std::vector<vx_Pose>>& candidatePoses,
                             const std::vector<std::vector<double>>& candidateScores,
                             const vxOCArrangeParams& params, bool isClientFlipped, bool isFinal,
-                            vx_ArrangeCost& cost);
+                            vx_ArrangeCost& cost, const vx_ArrangeLineSums* closed = nullptr,
+                            vx_ArrangeGeometrySums* sums = nullptr);
 
 // vf_EvaluateArrangement up to the geometry: resets `cost`, sets its match, unmatched
 // and lineBreak terms and returns whether the candidate passes every rule but the fits.
@@ -56,7 +57,12 @@ bool vf_EvaluateArrangementCounts(const vx_ArrangeCandidate& candidate,
 // two or more matched characters straight and, with three or more, circular, keeps
 // the cheaper (straight on a tie), and adds the normal, tangential, orientation, scale
 // and spacing terms to `cost` and its line records. Returns false when some line has
-// no acceptable fit.
+// no acceptable fit. Outside the final evaluation, `closed` (unless null) gives the
+// sums over the lines before the last, taken from the evaluation of a parent that
+// differs only in its last line, under the same line-type rule (not across the third
+// decided position of circular-only lines): only the last line is fitted, with results
+// equal to the full evaluation's to the bit, and the lines before it get empty
+// records. `sums` (unless null) receives this candidate's sums.
 bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate,
                                     const vxOCAlphabet& alphabet,
                                     const std::vector<long>& targetKeys,
@@ -64,7 +70,9 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate,
                                     const std::vector<std::vector<vx_Pose>>& candidatePoses,
                                     const std::vector<std::vector<double>>& candidateScores,
                                     const vxOCArrangeParams& params, bool isClientFlipped,
-                                    bool isFinal, vx_ArrangeCost& cost);
+                                    bool isFinal, vx_ArrangeCost& cost,
+                                    const vx_ArrangeLineSums* closed = nullptr,
+                                    vx_ArrangeGeometrySums* sums = nullptr);
 
 // Best-first search for the cheapest arrangement of all target positions, trying the
 // first candidateCount instances of each position (and unmatched, where allowed).

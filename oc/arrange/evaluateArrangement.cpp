@@ -67,7 +67,8 @@ bool vf_EvaluateArrangement(const vx_ArrangeCandidate& candidate, const vxOCAlph
                             const std::vector<std::vector<vx_Pose>>& candidatePoses,
                             const std::vector<std::vector<double>>& candidateScores,
                             const vxOCArrangeParams& params, bool isClientFlipped, bool isFinal,
-                            vx_ArrangeCost& cost) {
+                            vx_ArrangeCost& cost, const vx_ArrangeLineSums* closed,
+                            vx_ArrangeGeometrySums* sums) {
     const bool counted = vf_EvaluateArrangementCounts(candidate, targetKeys, positionInfo,
                                                       candidateScores, params, isFinal, cost);
     if (!counted && !isFinal) return false;
@@ -77,6 +78,6 @@ bool vf_EvaluateArrangement(const vx_ArrangeCandidate& candidate, const vxOCAlph
     const bool fitted = vf_EvaluateArrangementGeometry(candidate, alphabet, targetKeys,
                                                        positionInfo, candidatePoses,
                                                        candidateScores, params, isClientFlipped,
-                                                       isFinal, cost);
+                                                       isFinal, cost, closed, sums);
     return counted && fitted;
 }

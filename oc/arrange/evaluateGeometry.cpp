@@ -173,7 +173,9 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
                                     const std::vector<std::vector<vx_Pose>>& candidatePoses,
                                     const std::vector<std::vector<double>>&,
                                     const vxOCArrangeParams& params, bool isClientFlipped,
-                                    bool isFinal, vx_ArrangeCost& cost) {
+                                    bool isFinal, vx_ArrangeCost& cost,
+                                    const vx_ArrangeLineSums* closed,
+                                    vx_ArrangeGeometrySums* sums) {
     const std::vector<int>& choices = candidate.choices();
     const auto poseOf = [&](int position) -> const vx_Pose& {
         return candidatePoses[position][choices[position]];
@@ -198,6 +200,23 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
     }
 
     double normal = 0.0, tangential = 0.0, orientation = 0.0, scaleSum = 0.0, spacing = 0.0;
+    // The lines before the last as a parent's evaluation summed them.
+    const bool fromParent = closed && !isFinal && candidate.numLines() > 0;
+    const int firstLine = fromParent ? candidate.numLines() - 1 : 0;
+    if (fromParent) {
+        normal = closed->normal;
+        tangential = closed->tangential;
+        orientation = closed->orientation;
+        scaleSum = closed->scale;
+        spacing = closed->spacing;
+        cost.backwardLines = closed->backwardLines;
+        cost.lines.resize(cost.lines.size() + static_cast<std::size_t>(firstLine));
+    }
+    const auto sumsSoFar = [&] {
+        return vx_ArrangeLineSums{normal, tangential, orientation, scaleSum, spacing,
+                                  cost.backwardLines};
+    };
+    if (sums) sums->closed = sumsSoFar(); // no lines: nothing before the last
     bool isFeasible = true;
     LineInput in;
     FitJudgement straight, circular;
@@ -216,7 +235,8 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
             position.scaleDeviation = deviation;
         }
     };
-    for (int line = 0; line < candidate.numLines(); ++line) {
+    for (int line = firstLine; line < candidate.numLines(); ++line) {
+        if (sums && line + 1 == candidate.numLines()) sums->closed = sumsSoFar();
         in.begin = candidate.lineBegin(line);
         in.end = candidate.lineEnd(line);
         in.matched.clear();
@@ -308,6 +328,7 @@ bool vf_EvaluateArrangementGeometry(const vx_ArrangeCandidate& candidate, const 
         if (isFinal) detail(chosen, record);
     }
 
+    if (sums) sums->all = sumsSoFar();
     cost.normal = params.normalTransCost() * normal;
     cost.tangential = params.tangentialTransCost() * tangential;
     cost.orientation = params.orientationCost() * orientation;

@@ -38,6 +38,7 @@ struct Waiting {
     vx_ArrangeCandidate candidate;
     double normal = 0.0, tangential = 0.0, orientation = 0.0, scale = 0.0, spacing = 0.0;
     int backwardLines = 0;
+    vx_ArrangeGeometrySums sums; // unweighted, for the evaluation of its extensions
 
     void keepGeometry(const vx_ArrangeCost& cost) {
         normal = cost.normal;
@@ -130,10 +131,17 @@ bool vf_SearchArrangement(const vxPelBuffer_const<unsigned char>& image,
             feasible = vf_EvaluateArrangementCounts(next.candidate, targetKeys, positionInfo,
                                                     candidateScores, params, false, cost);
             current.giveGeometry(cost);
+            next.sums.closed = next.sums.all = current.sums.all;
         } else {
-            feasible = vf_EvaluateArrangement(next.candidate, alphabet, targetKeys, positionInfo,
-                                              candidatePoses, candidateScores, params,
-                                              isClientFlipped, false, cost);
+            // Within the last line, the lines before it are the parent's: only the last
+            // is fitted again (bit for bit what fitting them all gives), unless the
+            // third decided position changes which fits circular-only lines allow.
+            const bool fromParent = !newLine && !(params.lineType() == vxOCArrangeDefs::eCircular &&
+                                                  next.candidate.numDecided() == 3);
+            feasible = vf_EvaluateArrangement(
+                next.candidate, alphabet, targetKeys, positionInfo, candidatePoses,
+                candidateScores, params, isClientFlipped, false, cost,
+                fromParent ? &current.sums.closed : nullptr, &next.sums);
         }
         if (!feasible) return;
         const double total = cost.total() + kBackwardNudge * cost.backwardLines;
