@@ -226,7 +226,7 @@ TEST(ArrangeResults, ArchiveVersionsAndDamagedStreams) {
 
     // A bad status value leaves the target as it was.
     std::vector<unsigned char> badStatus = out.bytes();
-    badStatus[badStatus.size() - 3 * 8 - 9 - 8] = 3; // the last status
+    badStatus.at(badStatus.size() - 3 * 8 - 9 - 8) = 3; // the last status
     vxArchive badIn(badStatus);
     EXPECT_THROW(badIn || loaded, vxArchive::BadData);
     EXPECT_EQ(loaded, filled);
