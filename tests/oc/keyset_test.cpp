@@ -11,8 +11,6 @@ using oc_test::expectThrows;
 using Keys = std::vector<long>;
 using BadKey = vxOCDefs::BadKey;
 using BadIndex = vxOCDefs::BadIndex;
-const wchar_t* const kBadIndices =
-    L"At least one of the current key indices is not valid for specified set of possible keys.";
 const wchar_t* const kNotOne = L"Set of current key indices must contain only one element.";
 
 vxOCKeySet loaded(const std::vector<unsigned char>& bytes) {

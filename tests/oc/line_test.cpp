@@ -18,7 +18,6 @@ using Poses = std::vector<vx2Rigid>;
 using Reals = std::vector<double>;
 using Angles = std::vector<vxRadian>;
 using BadParams = vxOCDefs::BadParams;
-const vxXform<2> kId;
 const vxRadian r0(0);
 
 // A normal model over a 40 x 40 image, or a blank for a null area.

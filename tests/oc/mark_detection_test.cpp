@@ -12,7 +12,7 @@
 
 using Image = vxPelBuffer_const<unsigned char>;
 const Image none;
-const vxOCDefs::Polarity unknown = vxOCDefs::eUnknownPolarity, dark = vxOCDefs::eDarkOnLight;
+const vxOCDefs::Polarity unknown = vxOCDefs::eUnknownPolarity;
 
 // A w x h image of `paper` with `ink` in the rectangle r.
 static vxPelBuffer<unsigned char> card(long w, long h, unsigned char paper, unsigned char ink,
