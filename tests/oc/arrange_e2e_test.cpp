@@ -433,6 +433,20 @@ TEST_F(ArrangeE2E, HalfTurnLookAlikesTakeTheirOwnInstances) {
     }
 }
 
+TEST_F(ArrangeE2E, NoCandidatesLeavesEveryPositionAloneAndUnknown) {
+    const vxTestImage scene = renderLine("2024", {320, 240}, 0);
+    vxOCArrangeParams params = relaxed();
+    params.maxCandidates(0);
+    const vxOCArrangeResults r = arrange(scene.image, "2024", params);
+    EXPECT_TRUE(r.isFound());
+    EXPECT_TRUE(r.isSearchTruncated());
+    EXPECT_EQ(r.arrangement()->numLines(), 4);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(r.statusFlags()[i], vxOCArrangeDefs::eUnknown);
+        EXPECT_EQ(r.scores()[i], 0.0);
+    }
+}
+
 TEST_F(ArrangeE2E, IntermediateRecordsNeedALinearClientFrame) {
     const vxTestImage scene = renderLine("12", {320, 240}, 0);
     // A client frame that maps like the identity but calls itself non-linear.
