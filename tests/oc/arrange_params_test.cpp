@@ -1,5 +1,5 @@
 // Arrange parameters and results: setter validation with bounds and messages,
-// equality field by field, archive layouts, versions and damaged streams.
+// equality field by field, archive layouts and versions.
 #include "vxOCArrangeParams.h"
 #include "vxOCArrangeResults.h"
 
@@ -158,35 +158,6 @@ TEST(ArrangeParams, EveryFieldTakesPartInEqualityAndArchiveWithItsLayout) {
     EXPECT_EQ(target, vxOCArrangeParams());
 }
 
-// Loading does not re-validate: values every setter refuses load as stored, and an
-// arrange call with them ends in a result or a clear exception.
-TEST(ArrangeParams, RefusedValuesLoadAsStoredAndArrangingWithThemFailsCleanly) {
-    const std::vector<unsigned char> bytes = store(allChanged());
-    auto with = [&](size_t at, auto value) {
-        vxArchive v;
-        v || value;
-        std::vector<unsigned char> b = bytes;
-        std::copy(v.bytes().begin(), v.bytes().end(), b.begin() + at);
-        return b;
-    };
-    const vxOCAlphabet alphabet({oc_test::glyphModel('A'), oc_test::glyphModel('E')}, 0.5, true,
-                                L"two");
-    vxPelBuffer<unsigned char> image(vxPelRect(0, 0, 80, 60));
-    std::fill_n(image.pointToPel(0, 0), 80 * 60, 200);
-    for (const auto& b : {with(1, 0.0), with(17, 1.5), with(25, 0), with(25, -1), with(47, -1),
-                          with(83, notANumber), with(115, -1.0), with(124, -1), with(128, -1.0)}) {
-        const vxOCArrangeParams params = loaded(b);
-        EXPECT_EQ(store(params), b);
-        vxOCArrangeResults r;
-        try {
-            vfOCArrange(image, alphabet, {'A', 'E'}, params, r);
-        } catch (const vxAssertionFailure& e) {
-            ADD_FAILURE() << e.what();
-        } catch (const vxException&) {
-        }
-    }
-}
-
 namespace {
 
 vxPtrHandle_const<vxOCLineArrangement> arrangement(const wchar_t* name) {
@@ -207,21 +178,6 @@ vxOCArrangeResults filledResults() {
 }
 
 } // namespace
-
-TEST(ArrangeResults, EqualityComparesArrangementsByValue) {
-    vxOCArrangeResults a = filledResults();
-    vxOCArrangeResults b = filledResults(); // a different, equal arrangement object
-    EXPECT_EQ(a, b);
-    Access::arrangement(b) = arrangement(L"other");
-    EXPECT_NE(a, b);
-    Access::arrangement(b).reset();
-    EXPECT_NE(a, b);
-    EXPECT_NE(b, a);
-    Access::arrangement(a).reset();
-    EXPECT_EQ(a, b);
-    Access::statusFlags(b).pop_back();
-    EXPECT_NE(a, b);
-}
 
 TEST(ArrangeResults, ArchiveVersionsAndDamagedStreams) {
     vxOCArrangeResults filled = filledResults();
@@ -268,14 +224,10 @@ TEST(ArrangeResults, ArchiveVersionsAndDamagedStreams) {
     vxArchive unevenIn(unevenOut.bytes());
     EXPECT_THROW(unevenIn || loaded, vxArchive::BadData);
 
-    // A bad status value, and every truncation, leave the target as it was.
+    // A bad status value leaves the target as it was.
     std::vector<unsigned char> badStatus = out.bytes();
-    badStatus[badStatus.size() - 3 * 8 - 9 - 8] = 3; // the last status
+    badStatus.at(badStatus.size() - 3 * 8 - 9 - 8) = 3; // the last status
     vxArchive badIn(badStatus);
     EXPECT_THROW(badIn || loaded, vxArchive::BadData);
-    for (size_t n = 0; n < out.bytes().size(); ++n) {
-        vxArchive cut(std::vector<unsigned char>(out.bytes().begin(), out.bytes().begin() + n));
-        EXPECT_THROW(cut || loaded, vxArchive::Error) << n;
-    }
     EXPECT_EQ(loaded, filled);
 }

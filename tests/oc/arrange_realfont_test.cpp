@@ -13,118 +13,22 @@
 #include "vxTestFont.h"
 #include "vxTestScene.h"
 #include "vx_OCExtract.h"
+#include "../json_support.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 const fs::path kData = OC_REALFONT_DIR;
-
-// ---- A small reader for the truth file (objects, arrays, strings, numbers) ----
-
-struct Json {
-    std::variant<std::nullptr_t, bool, double, std::string, std::vector<Json>,
-                 std::map<std::string, Json>>
-        value;
-
-    const Json& operator[](const std::string& key) const {
-        return std::get<std::map<std::string, Json>>(value).at(key);
-    }
-    const std::vector<Json>& items() const { return std::get<std::vector<Json>>(value); }
-    const std::map<std::string, Json>& members() const {
-        return std::get<std::map<std::string, Json>>(value);
-    }
-    const std::string& str() const { return std::get<std::string>(value); }
-    double num() const { return std::get<double>(value); }
-};
-
-class JsonReader {
-public:
-    explicit JsonReader(std::string text) : s_(std::move(text)) {}
-
-    Json parse() {
-        skip();
-        Json j;
-        const char c = peek();
-        if (c == '{') {
-            std::map<std::string, Json> members;
-            ++i_;
-            while (skip(), peek() != '}') {
-                std::string key = string();
-                skip();
-                expect(':');
-                members.emplace(std::move(key), parse());
-                skip();
-                if (peek() == ',') ++i_;
-            }
-            ++i_;
-            j.value = std::move(members);
-        } else if (c == '[') {
-            std::vector<Json> items;
-            ++i_;
-            while (skip(), peek() != ']') {
-                items.push_back(parse());
-                skip();
-                if (peek() == ',') ++i_;
-            }
-            ++i_;
-            j.value = std::move(items);
-        } else if (c == '"') {
-            j.value = string();
-        } else if (s_.compare(i_, 4, "true") == 0 || s_.compare(i_, 5, "false") == 0) {
-            j.value = s_[i_] == 't';
-            i_ += s_[i_] == 't' ? 4 : 5;
-        } else if (s_.compare(i_, 4, "null") == 0) {
-            i_ += 4;
-        } else {
-            std::size_t used = 0;
-            j.value = std::stod(s_.substr(i_, 40), &used);
-            i_ += used;
-        }
-        return j;
-    }
-
-private:
-    char peek() const {
-        if (i_ >= s_.size()) throw std::runtime_error("truth file ends early");
-        return s_[i_];
-    }
-    void skip() {
-        while (i_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[i_])))
-            ++i_;
-    }
-    void expect(char c) {
-        if (peek() != c) throw std::runtime_error("unexpected character in the truth file");
-        ++i_;
-    }
-    // Strings of the truth file hold no escapes but \" and \\.
-    std::string string() {
-        expect('"');
-        std::string out;
-        while (peek() != '"') {
-            if (s_[i_] == '\\') ++i_;
-            out += s_[i_++];
-        }
-        ++i_;
-        return out;
-    }
-
-    std::string s_;
-    std::size_t i_ = 0;
-};
 
 // ---- Teaching ----
 
@@ -251,6 +155,30 @@ TEST(ArrangeRealFont, EveryCharacterFindsItselfOnItsOwnSheet) {
 
 // ---- Scoring ----
 
+// A case of the truth file: its image, target and parameters, with a time limit long
+// enough that the outcome does not depend on the machine's load.
+struct Case {
+    vxPelBuffer<unsigned char> image;
+    std::vector<long> keys;
+    vxOCArrangeParams params;
+
+    explicit Case(const Json& c) : image(vfReadPgm((kData / c["image"].str()).string())) {
+        const std::string& target = c["target"].str();
+        keys.assign(target.begin(), target.end());
+        params.timeout(2000.0);
+        for (const auto& [name, value] : c["params"].members())
+            if (name == "maxLines") params.maxLines(std::stoi(value.str()));
+    }
+};
+
+// The truth file's cases.
+Json truthCases() {
+    std::ifstream in(kData / "truth.json");
+    std::stringstream text;
+    text << in.rdbuf();
+    return parseJson(text.str());
+}
+
 struct Tally {
     int correct = 0;
     int total = 0;
@@ -261,14 +189,8 @@ struct Tally {
 // `recorded`, arranges it once more recording everything, which must not change a result.
 void arrangeCase(const Json& c, const vxOCAlphabet& alphabet, Tally& font, Tally& kind,
                  bool recorded) {
-    const vxPelBuffer<unsigned char> image = vfReadPgm((kData / c["image"].str()).string());
-    const std::string& target = c["target"].str();
-    const std::vector<long> keys(target.begin(), target.end());
-    vxOCArrangeParams params;
-    params.timeout(2000.0); // the outcome must not depend on the machine's load
-    for (const auto& [name, value] : c["params"].members())
-        if (name == "maxLines") params.maxLines(std::stoi(value.str()));
-
+    const Case k(c);
+    const auto& [image, keys, params] = k;
     vxOCArrangeResults r;
     vfOCArrange(image, alphabet, keys, params, r);
     if (recorded) {
@@ -310,10 +232,7 @@ void arrangeCase(const Json& c, const vxOCAlphabet& alphabet, Tally& font, Tally
 
 TEST(ArrangeRealFont, SharesOfPositionsFoundAboveTheirFloors) {
     if (!fs::exists(kData / "truth.json")) GTEST_SKIP() << "no real-font data at " << kData;
-    std::ifstream in(kData / "truth.json");
-    std::stringstream text;
-    text << in.rdbuf();
-    const Json cases = JsonReader(text.str()).parse();
+    const Json cases = truthCases();
 
     // Floors a little under the shares measured last (freemono 94.0 %, libmono 92.4 %).
     // Most positions still lost are characters the finder cannot align (edges mostly
@@ -354,15 +273,9 @@ struct VerifyTally {
 
 void verifyCase(const Json& c, const vxOCAlphabet& alphabet, const vxOCVerifyParams& vp,
                 VerifyTally& tally) {
-    const vxPelBuffer<unsigned char> image = vfReadPgm((kData / c["image"].str()).string());
-    const std::string& target = c["target"].str();
-    const std::vector<long> keys(target.begin(), target.end());
-    vxOCArrangeParams params;
-    params.timeout(2000.0);
-    for (const auto& [name, value] : c["params"].members())
-        if (name == "maxLines") params.maxLines(std::stoi(value.str()));
+    const Case k(c);
     vxOCVerifyResults r;
-    vfOCVerify(image, alphabet, keys, params, vp, r);
+    vfOCVerify(k.image, alphabet, k.keys, k.params, vp, r);
     const std::vector<Json>& positions = c["positions"].items();
     for (std::size_t i = 0; i < positions.size(); ++i) {
         const std::string& state = positions[i]["state"].str();
@@ -375,13 +288,6 @@ void verifyCase(const Json& c, const vxOCAlphabet& alphabet, const vxOCVerifyPar
             ++tally.printed;
             tally.printedPassed += pass && (r.poses()[i].trans() - truth).length() <= 2.0;
         }
-        if (std::getenv("OC_VERIFY_TRACE"))
-            std::printf("%s %zu %s %s own %.3f rival %.3f verdict %d status %d at %.1f %.1f "
-                        "truth %.1f %.1f\n",
-                        c["image"].str().c_str(), i, positions[i]["name"].str().c_str(),
-                        state.c_str(), r.scores()[i], r.rivalScores()[i], int(r.verdicts()[i]),
-                        int(r.arrangeResults().statusFlags()[i]), r.poses()[i].trans().x(),
-                        r.poses()[i].trans().y(), positions[i]["x"].num(), positions[i]["y"].num());
     }
 }
 
@@ -389,10 +295,7 @@ void verifyCase(const Json& c, const vxOCAlphabet& alphabet, const vxOCVerifyPar
 
 TEST(VerifyRealFont, NoDefectPassesAndPrintedCharactersDo) {
     if (!fs::exists(kData / "truth.json")) GTEST_SKIP() << "no real-font data at " << kData;
-    std::ifstream in(kData / "truth.json");
-    std::stringstream text;
-    text << in.rdbuf();
-    const Json cases = JsonReader(text.str()).parse();
+    const Json cases = truthCases();
     const vxOCVerifyParams vp;
     for (const std::string font : {"freemono", "libmono"}) {
         const std::unique_ptr<vxOCAlphabet> alphabet = teach(realFontSheet(font), font);

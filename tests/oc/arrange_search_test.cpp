@@ -1,9 +1,8 @@
-// Arrangement search: the queue, candidates, the cost and its feasibility rules, the
-// neighbour table, and the best-first search with its pruning and candidate limit.
+// Arrangement search: the cost and its feasibility rules, the neighbour table, and the
+// best-first search with its candidate limit.
 #include "arrange_scene.h"
 
 #include "../../oc/arrange/pairTable.h"
-#include "../../oc/arrange/priorityQueue.h"
 #include "vxAttention.h"
 
 #include <gtest/gtest.h>
@@ -14,25 +13,6 @@
 namespace {
 
 using Choices = std::vector<int>;
-
-TEST(ArrangeQueue, ComesOutInKeyOrderAcrossReusedSlots) {
-    vx_PriorityQueue<int> queue;
-    EXPECT_THROW(queue.top(), vx_PriorityQueueDefs::EmptyQueue);
-    EXPECT_THROW(queue.pop(), vx_PriorityQueueDefs::EmptyQueue);
-    for (int v : {5, 1, 3, 9, 7})
-        queue.push(v, v * 0.5);
-    EXPECT_EQ(queue.take(), 1);
-    EXPECT_EQ(queue.take(), 3);
-    queue.push(0, 0.0); // into freed slots
-    queue.push(4, 2.0);
-    EXPECT_EQ(queue.size(), 5u);
-    EXPECT_EQ(queue.topKey(), 0.0);
-    std::vector<int> order;
-    while (!queue.empty())
-        order.push_back(queue.take());
-    EXPECT_EQ(order, (std::vector<int>{0, 4, 5, 7, 9}));
-    EXPECT_THROW(queue.take(), vx_PriorityQueueDefs::EmptyQueue);
-}
 
 TEST(ArrangeCost, EvenRowCostsOnlyItsScoresAndDetailsItsPlaces) {
     ArrangeScene s;
@@ -199,32 +179,6 @@ ArrangeScene arcOf(int count, double firstDegrees, double stepDegrees) {
     return s;
 }
 
-// Clockwise along the bottom of a circle the text reads toward -x: its first two
-// characters read against the straight direction 0, yet they begin a line that the
-// arc accepts once it has a third.
-TEST(ArrangeCost, TwoCharactersThatMayBecomeAnArcIgnoreTheStraightDirection) {
-    ArrangeScene s = arcOf(4, 60, 12);
-    s.params.isTextDirectionSpecified(true);
-    vx_ArrangeCost cost;
-    for (auto type : {vxOCArrangeDefs::eCircular, vxOCArrangeDefs::eDontCare}) {
-        SCOPED_TRACE(type);
-        s.params.lineType(type);
-        EXPECT_TRUE(s.evaluate(arrangement({0, 0}, {0}), cost));
-        EXPECT_TRUE(s.evaluate(arrangement({0, 0, 0}, {0}), cost));
-        EXPECT_TRUE(s.evaluate(arrangement({0, 0, 0, 0}, {0}), cost, true));
-    }
-    // Once a new line closes it, or with only straight lines, the pair must read along
-    // the direction.
-    EXPECT_FALSE(s.evaluate(arrangement({0, 0, 0}, {0, 2}), cost));
-    s.params.lineType(vxOCArrangeDefs::eStraight);
-    EXPECT_FALSE(s.evaluate(arrangement({0, 0}, {0}), cost));
-    // The sense of the arc still counts from its third character.
-    s.params.lineType(vxOCArrangeDefs::eCircular);
-    s.params.isCircularTextDirectionClockwise(false);
-    EXPECT_TRUE(s.evaluate(arrangement({0, 0}, {0}), cost));
-    EXPECT_FALSE(s.evaluate(arrangement({0, 0, 0}, {0}), cost));
-}
-
 TEST(ArrangePairTable, NeighboursMustBeNearAndAlike) {
     ArrangeScene s;
     s.addInstance(s.addPosition(1), 0, 0, 1.0);
@@ -306,27 +260,6 @@ TEST(ArrangeSearch, FindsArcsWhoseFirstCharactersReadAgainstTheStraightDirection
     pair.params.isTextDirectionSpecified(true);
     ASSERT_TRUE(pair.search(best));
     EXPECT_EQ(best.lineStarts(), (Choices{0, 1, 2}));
-}
-
-TEST(ArrangeSearch, CandidatesFarBehindTheDeepestArePruned) {
-    // Row 0 costs 0.95 in all (a poor first character, then perfect ones); row 100
-    // costs 0.15 per character, 1.05 in all. Best-first reaches the sixth character of
-    // row 100 before it looks at row 0's first, which is then too far behind.
-    ArrangeScene s;
-    s.addInstance(s.addPosition(1), 0, 0, 0.05);
-    s.addInstance(0, 0, 100, 1.0);
-    for (int p = 1; p < 8; ++p) {
-        s.addInstance(s.addPosition(p + 1), 12.0 * p, 0, 1.0);
-        s.addInstance(p, 12.0 * p, 100, 0.85);
-    }
-    vx_ArrangeCost row0, row100;
-    ASSERT_TRUE(s.evaluate(arrangement(Choices(8, 0), {0}), row0));
-    ASSERT_TRUE(s.evaluate(arrangement(Choices(8, 1), {0}), row100));
-    ASSERT_LT(row0.total(), row100.total());
-
-    vx_ArrangeCandidate best;
-    ASSERT_TRUE(s.search(best));
-    EXPECT_EQ(best.choices(), Choices(8, 1));
 }
 
 TEST(ArrangeSearch, CandidateLimitAndDeadEndsReturnThePaddedBestSoFar) {

@@ -77,67 +77,6 @@ TEST(AssignResults, MatchedInferredAndUnknownPositions) {
                  vxAssertionFailure);
 }
 
-TEST(AssignResults, PaddedCandidateThatBreaksTheLineTypeStillGetsPlaces) {
-    // Circular lines only: two characters stop making a line once padding decides more
-    // than two positions. The final evaluation fails but details the line as straight.
-    ArrangeScene s = turnedRow(4, vxVector<2>(0, 0), 0, {1, 3});
-    s.params.lineType(vxOCArrangeDefs::eCircular);
-    const vx_ArrangeCandidate padded = arrangement({0, -1, 0, -1}, {0, 3});
-    vx_ArrangeCost cost;
-    EXPECT_FALSE(s.evaluate(padded, cost, true));
-    std::vector<vx_Pose> poses;
-    std::vector<double> scores;
-    std::vector<Status> statuses;
-    vf_AssignArrangementResults(s.poses, s.scores, padded, cost, s.info, s.params, poses, scores,
-                                statuses);
-    EXPECT_EQ(statuses[1], vxOCArrangeDefs::eInferred);
-    EXPECT_TRUE(vfRealEq(poses[1].translation(), vxVector<2>(12, 0), 1e-9));
-    EXPECT_EQ(statuses[3], vxOCArrangeDefs::eUnknown);
-}
-
-TEST(AssignResults, SymmetricCharactersFollowTheLine) {
-    ArrangeScene s = turnedRow(4, vxVector<2>(50, 20), 30);
-    // A ring reports any angle; a half-turn-symmetric character found upside down is
-    // turned back through the model's own half turn (here about (1, 0)).
-    s.info[1].symmetry(vx_OCExtractDefs::eRotationallySymmetric);
-    s.poses[1][0].angle(vxRadian(vxDegree(97)));
-    s.info[2].symmetry(vx_OCExtractDefs::eSymmetric180);
-    s.poses[2][0].angle(vxRadian(vxDegree(210)));
-    s.info[2].rot180Pose(vxXform<2>(vxMatrix<2>(-1, 0, 0, -1), vxVector<2>(2, 0)));
-    const Assigned a = assign(s, arrangement({0, 0, 0, 0}, {0}));
-    EXPECT_NEAR(a.poses[1].angle().plain(), 30 * deg, 1e-9);
-    EXPECT_NEAR(a.poses[2].angle().signedNorm().plain(), 30 * deg, 1e-9);
-    const vxVector<2> shift = vxVector<2>::polar(2.0, vxRadian(30 * deg));
-    EXPECT_TRUE(vfRealEq(a.poses[2].translation(), s.poses[2][0].translation() - shift, 1e-9));
-    EXPECT_EQ(a.poses[3], s.poses[3][0]);
-}
-
-TEST(BuildLines, OneLineInTheFrameOfItsFirstCharacter) {
-    ArrangeScene s = turnedRow(4, vxVector<2>(50, 20), 30);
-    const Assigned a = assign(s, arrangement({0, 0, 0, 0}, {0}));
-    const auto alphabet = alphabetFor(s);
-    vxPtrHandle_const<vxOCLineArrangement> arrangementOut;
-    vxXform<2> clientFromArrangement;
-    vf_BuildLineArrangement(alphabet, s.keys, arrangement({0, 0, 0, 0}, {0}), a.cost, a.poses,
-                            false, arrangementOut, clientFromArrangement);
-    ASSERT_TRUE(arrangementOut);
-    EXPECT_TRUE(vfRealEq(clientFromArrangement, a.poses[0].rigid().linear(), 0.0));
-    ASSERT_EQ(arrangementOut->numLines(), 1);
-    EXPECT_EQ(arrangementOut->linePoses()[0], vx2Rigid());
-    const vxOCLine& line = *arrangementOut->lines()[0];
-    EXPECT_TRUE(line.alphabet() == alphabet);
-    EXPECT_EQ(line.charPoses()[0], vx2Rigid());
-    for (int p = 1; p < 4; ++p) {
-        EXPECT_TRUE(
-            vfRealEq(line.charPoses()[p], vx2Rigid(vxVector<2>(12.0 * p, 0), vxRadian(0)), 1e-9));
-        EXPECT_EQ(line.keySetSequence()[p].currentKey(), p + 1);
-    }
-    EXPECT_EQ(line.charScales(), std::vector<double>(4, 1.0));
-    EXPECT_EQ(line.translationUncertainties(), std::vector<double>(4, 0.0));
-    EXPECT_EQ(line.rotationUncertainties(), std::vector<vxRadian>(4, vxRadian(0)));
-    EXPECT_EQ(line.scaleUncertainties(), std::vector<double>(4, 0.0));
-}
-
 TEST(BuildLines, EveryPositionOnceInTargetOrderAndLinePosesInTheArrangement) {
     ArrangeScene s = turnedRow(3, vxVector<2>(7, 3), 0);
     ArrangeScene second = turnedRow(3, vxVector<2>(5, 80), 90, {2}); // the last one unknown
@@ -165,30 +104,6 @@ TEST(BuildLines, EveryPositionOnceInTargetOrderAndLinePosesInTheArrangement) {
     // The unknown position's line is at the client origin, seen from the arrangement.
     EXPECT_TRUE(vfRealEq(out->linePoses()[2], a.poses[0].rigid().inverse(), 1e-9));
     EXPECT_DOUBLE_EQ(out->lines()[2]->charScales()[0], std::sqrt(0.99));
-}
-
-TEST(BuildLines, UncertaintiesFromTheFinalEvaluation) {
-    // Line 0 with its middle character 9 degrees off the specified orientation; line 1
-    // of two characters at scales 1 and 4 (line scale 2).
-    ArrangeScene s = turnedRow(3, vxVector<2>(0, 0), 0);
-    s.poses[1][0].angle(vxRadian(9 * deg));
-    s.addInstance(s.addPosition(4), 0, 100, 0.9, 0, 1.0);
-    s.addInstance(s.addPosition(5), 25, 100, 0.9, 0, 4.0);
-    s.params.orientationMode(vxOCArrangeDefs::eSpecified);
-    const vx_ArrangeCandidate best = arrangement({0, 0, 0, 0, 0}, {0, 3});
-    Assigned a = assign(s, best);
-    a.poses[1].translation(a.poses[1].translation() + vxVector<2>(0, 3)); // as if refined
-    vxPtrHandle_const<vxOCLineArrangement> out;
-    vxXform<2> clientFromArrangement;
-    vf_BuildLineArrangement(alphabetFor(s), s.keys, best, a.cost, a.poses, true, out,
-                            clientFromArrangement);
-    const vxOCLine& line0 = *out->lines()[0];
-    EXPECT_NEAR(line0.translationUncertainties()[1], 3.0, 1e-9);
-    EXPECT_NEAR(line0.rotationUncertainties()[1].plain(), 9 * deg, 1e-12);
-    EXPECT_NEAR(line0.translationUncertainties()[2], 0.0, 1e-9);
-    const vxOCLine& line1 = *out->lines()[1];
-    EXPECT_NEAR(line1.scaleUncertainties()[0], 1.0, 1e-12);
-    EXPECT_NEAR(line1.scaleUncertainties()[1], 2.0, 1e-12);
 }
 
 } // namespace

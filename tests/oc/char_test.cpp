@@ -1,5 +1,5 @@
-// Characters: root copies and image windows, threshold and binarization, polarity,
-// names, unique instance keys, moving the origin, errors, the C record and the archive.
+// Characters: errors, threshold and binarization, unique instance keys, the C record
+// and the archive.
 #include "char_archive_support.h"
 #include "vxCharCode.h"
 #include "vxOCChar.h"
@@ -70,32 +70,6 @@ TEST(Char, DocumentedErrorsChangeNothing) {
     EXPECT_EQ(c, fullChar());
 }
 
-TEST(Char, SettersCopyImagesConvertNamesAndForgetTheDetectedMark) {
-    vxOCChar c;
-    vxPelBuffer<unsigned char> source = ramp();
-    c.image(source, vxPelRect(0, 0, 12, 9)); // clipped to the root
-    *source.pointToPel(7, 6) = 0;            // not seen by the copy
-    EXPECT_TRUE(c.image().window() == vxPelRect(7, 6, 4, 3) && *c.image().pointToPel(7, 6) == 67);
-    EXPECT_EQ(c.image().rootWindow(), vxPelRect(5, 5, 7, 4));
-    c.imageArea(vxPelRect(8, 7, 2, 2));
-    EXPECT_TRUE(c.image(true).window() == c.imageArea() && *c.image(true).pointToPel(8, 7) == 78);
-    c.name(L"\xD800x"); // a lone surrogate widens unit by unit
-    EXPECT_EQ(c.name32(), std::u32string(U"\xD800x", 2));
-    c.name32(U"\U0001F600");
-    EXPECT_EQ(c.name(), L"\U0001F600");
-    // The same polarity keeps the detected mark, other changes forget it.
-    for (auto change : {+[](vxOCChar& x) { x.polarity(vxOCDefs::eDarkOnLight); },
-                        +[](vxOCChar& x) { x.image(ramp()); }, +[](vxOCChar& x) { x.mask(ramp()); },
-                        +[](vxOCChar& x) { x.normalizedImage(ramp()); },
-                        +[](vxOCChar& x) { x.imageArea(vxPelRect(1, 1, 1, 1)); }}) {
-        c.metrics(M::blankMetrics()); // a blank detected mark
-        c.polarity(c.polarity());
-        EXPECT_TRUE(c.metrics().hasDetectedMarkRect());
-        change(c);
-        EXPECT_FALSE(c.metrics().hasDetectedMarkRect());
-    }
-}
-
 TEST(Char, BinarizationFollowsThresholdAndInvertAndIsDroppedOnChange) {
     // The ramp's window starts 67, 68; its largest value 90 is alone at (10, 8).
     const struct { long threshold; bool invert; unsigned char at67, at68; } cases[] = {
@@ -129,26 +103,6 @@ TEST(Char, UniqueInstanceKeys) {
         {{65, 0}, {{65, 0}, {65, 0}, {65, -4}, {65, 1}}, 2}};
     for (const auto& k : cases)
         EXPECT_EQ(vxOCChar::makeUniqueInstanceKey(k.key, k.keys).instance(), k.instance);
-}
-
-TEST(Char, MoveOriginShiftsClientFramesAndRectangles) {
-    vxOCChar c = fullChar();
-    M m = c.metrics();
-    m.markRect(vxRect(10, 10, 4, 6));
-    m.isMarkRectSpecified(true);
-    m.detectedMarkRect(vxRect(10, 10, 0, 6)); // degenerate: stays
-    m.hasDetectedMarkRect(true);
-    c.metrics(m);
-    c.moveOrigin(vxVector<2>(5, 5));
-    const M& moved = c.metrics();
-    EXPECT_TRUE(moved.markRect() == vxRect(5, 5, 4, 6) && moved.cellRect() == vxRect(-4.5, -4, 4, 5)
-                && moved.detectedMarkRect() == vxRect(10, 10, 0, 6));
-    EXPECT_EQ(c.image().clientFromImageXform().trans(), vxVector<2>(-5, -5));
-    EXPECT_TRUE(c.normalizedImage().clientFromImageXform().isIdentity());
-    // The mark window follows: client (5, 5) is image (10, 10) now.
-    m.markRect(vxRect(3, 1, 2, 1));
-    c.metrics(m);
-    EXPECT_EQ(c.markOrImageArea(), vxPelRect(8, 6, 2, 1));
 }
 
 TEST(Char, RecordAndArchiveRoundTripsAreExact) {

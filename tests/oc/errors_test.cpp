@@ -1,4 +1,4 @@
-// Error numbers, archive forms, rethrow by full type, status and polarity conversion.
+// Error numbers and the module's status converter.
 #include "vxOCArrangeDefs.h"
 #include "vxOCDefs.h"
 #include "vx_OCExtractDefs.h"
@@ -41,67 +41,6 @@ TEST(Errors, NumbersAreFixed) {
     EXPECT_EQ(vx_OCExtractDefs::vx_OCExtractError().errorNumber(), 0x10007402);
 }
 
-TEST(Errors, ArchiveLayoutMessagesAndUnknownVersions) {
-    // A module error keeps its message and type; an arranger error drops the message.
-    vxOCDefs::BadIndex badIndex(L"index 7 out of range");
-    auto loaded = roundTrip(badIndex);
-    auto* asBadIndex = dynamic_cast<vxOCDefs::BadIndex*>(loaded.get());
-    ASSERT_NE(asBadIndex, nullptr);
-    EXPECT_EQ(asBadIndex->message(), L"index 7 out of range");
-    vx_OCExtractDefs::vx_OCExtractError extract(L"Bad index");
-    EXPECT_EQ(dynamic_cast<vxException&>(*roundTrip(extract)).message(), L"Bad index");
-    vxOCArrangeDefs::BadParams arrange(L"Timeout must be >= 0");
-    auto loadedArrange = roundTrip(arrange);
-    auto* asArrange = dynamic_cast<vxOCArrangeDefs::BadParams*>(loadedArrange.get());
-    ASSERT_NE(asArrange, nullptr);
-    EXPECT_EQ(asArrange->message(), L"");
-
-    // Own version, Errors version, then the string level; an unknown version names its
-    // class level.
-    const auto expectUnknownVersion = [](auto target, std::vector<unsigned char> bytes, size_t at,
-                                         const char* level) {
-        bytes[at] = 3;
-        vxArchive in(bytes);
-        try {
-            in || target;
-            ADD_FAILURE() << "expected UnknownVersion";
-        } catch (const vxArchive::UnknownVersion& e) {
-            EXPECT_EQ(e.className(), level);
-        }
-    };
-    vxOCDefs::BadKey key(L"k");
-    vxArchive out;
-    out || key;
-    ASSERT_GE(out.bytes().size(), 3u);
-    EXPECT_EQ(out.bytes()[0], 0);
-    EXPECT_EQ(out.bytes()[1], 0);
-    expectUnknownVersion(vxOCDefs::BadKey(), out.bytes(), 1, "vxOCDefs::Errors");
-
-    // An arranger error archives its two levels and then the bare exception level.
-    vxOCArrangeDefs::BadMask mask(L"not archived");
-    vxArchive maskOut, stringOut;
-    maskOut || mask;
-    vxOCDefs::BadKey empty;
-    stringOut || empty;
-    EXPECT_LT(maskOut.bytes().size(), stringOut.bytes().size());
-    expectUnknownVersion(vxOCArrangeDefs::BadMask(), maskOut.bytes(), 0,
-                         "vxOCArrangeDefs::BadMask");
-}
-
-TEST(Errors, SuicideAndRethrowKeepsConcreteType) {
-    vxOCDefs::Errors* heap = new vxOCDefs::NotCompiled(L"not compiled");
-    try {
-        heap->suicideAndRethrow();
-        FAIL() << "expected a throw";
-    } catch (const vxOCDefs::Errors& e) {
-        EXPECT_EQ(e.errorNumber(), 0x10005e06);
-        EXPECT_NE(dynamic_cast<const vxOCDefs::NotCompiled*>(&e), nullptr);
-        EXPECT_EQ(e.message(), L"not compiled");
-    }
-    vxException* arrange = new vxOCArrangeDefs::BadParams(L"x");
-    EXPECT_THROW(arrange->suicideAndRethrow(), vxOCArrangeDefs::BadParams);
-}
-
 TEST(Errors, StatusConverter) {
     EXPECT_NO_THROW(vf_OCStatusConverter(static_cast<long>(int32_t(0x800013ee))));
     EXPECT_NO_THROW(vf_OCStatusConverter(0));
@@ -118,20 +57,4 @@ TEST(Errors, StatusConverter) {
     EXPECT_THROW(vfThrowExceptionOnFailure(-2147478544L), vxOCDefs::IntegerOverflow);
     EXPECT_THROW(vfThrowExceptionOnFailure(-2147478546L), vxStatusError);
     EXPECT_NO_THROW(vfThrowExceptionOnFailure(0));
-}
-
-TEST(Errors, PolarityConversion) {
-    voc_charPolarity c = voc_charPolarityUnknown;
-    vfConvertPolarity(vxOCDefs::eLightOnDark, c);
-    EXPECT_EQ(c, voc_charPolarityLightOnDark);
-    vxOCDefs::Polarity p = vxOCDefs::eDarkOnLight;
-    vfConvertPolarity(voc_charPolarityUnknown, p);
-    EXPECT_EQ(p, vxOCDefs::eUnknownPolarity);
-    try {
-        vfConvertPolarity(static_cast<voc_charPolarity>(3), p);
-        FAIL();
-    } catch (const vxOCDefs::BadParams& e) {
-        EXPECT_EQ(e.message(), L"Illegal polarity");
-    }
-    EXPECT_EQ(p, vxOCDefs::eUnknownPolarity);
 }

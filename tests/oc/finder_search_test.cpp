@@ -67,23 +67,6 @@ vx_OCExtractRunParams generous(double accept = 0.4) {
 
 } // namespace
 
-TEST(FinderSearch, ConsensusScaleTakesTightestRunOfAgreeingScales) {
-    double s = 0.0;
-    EXPECT_TRUE(vf_ConsensusScale_({1.00, 1.50, 1.03, 1.05}, 3, &s));
-    EXPECT_DOUBLE_EQ(s, std::sqrt(1.00 * 1.05));
-    s = -1.0;
-    EXPECT_FALSE(vf_ConsensusScale_({1.0, 1.1, 1.2}, 3, &s)); // ratio 1.2 is not below 1.08
-    EXPECT_FALSE(vf_ConsensusScale_({1.0, 1.01}, 3, &s));     // too few
-    EXPECT_FALSE(vf_ConsensusScale_({-1.0, 1.0, 1.0, 1.0}, 3, &s));
-    EXPECT_FALSE(vf_ConsensusScale_({1.0, std::nan(""), 1.0, 1.0}, 3, &s));
-    EXPECT_EQ(s, -1.0);
-    // The tighter of two runs wins; the earlier on equal ratios.
-    EXPECT_TRUE(vf_ConsensusScale_({0.90, 0.95, 0.96, 1.20, 1.21, 1.215}, 3, &s));
-    EXPECT_DOUBLE_EQ(s, std::sqrt(1.20 * 1.215));
-    EXPECT_TRUE(vf_ConsensusScale_({1.0, 1.0, 1.0, 2.0, 2.0, 2.0}, 3, &s));
-    EXPECT_DOUBLE_EQ(s, 1.0);
-}
-
 TEST(FinderSearch, CommonScaleIsFixedOnceThreeCharactersAgree) {
     // Six models: three must agree. The characters searched after the third are held
     // at the common scale, which must be the rendered one.
@@ -174,38 +157,6 @@ TEST(FinderSearch, TimeLimitsStopRunsButNotTheSearch) {
     EXPECT_EQ(result.results()[0], result.results()[2]);
     EXPECT_EQ(result.results()[0]->numOccurrences(), 2);
 
-    // A run cut short keeps what it had refined, all of it genuine. Limits double until
-    // the search completes, then close in on the edge (whatever the machine's speed)
-    // until a search stops short with instances kept. Each character occurs several
-    // times, so that a run spends long enough refining to be cut there.
-    const std::string crowdedText = "2026202620";
-    const vxTestImage crowded = stamp(crowdedText, -20.0, 0.95);
-    enum Outcome { eNothing, eSome, eComplete };
-    const auto probe = [&](double ms) {
-        run.timeout = ms;
-        const bool completed = m.search(alphabet, keysOf(crowdedText), crowded.image, Image(),
-                                        fullTurn(), run, result);
-        bool some = false;
-        for (std::size_t j = 0; j < crowdedText.size(); ++j) {
-            const auto& r = *result.results()[j];
-            some = some || r.numInstances() > 0;
-            for (long k = 0; k < r.numInstances(); ++k)
-                EXPECT_TRUE(isGenuine(r.instance(k), crowdedText[j], crowded)) << ms << " ms";
-        }
-        return completed ? eComplete : some ? eSome : eNothing;
-    };
-    double lo = 0.5, hi = 1.0;
-    Outcome outcome = eNothing;
-    while ((outcome = probe(hi)) == eNothing && hi < 5000.0) {
-        lo = hi;
-        hi *= 2.0;
-    }
-    for (int step = 0; step < 12 && outcome != eSome; ++step) {
-        const double mid = std::sqrt(lo * hi);
-        outcome = probe(mid);
-        (outcome == eComplete ? hi : lo) = mid;
-    }
-    EXPECT_EQ(outcome, eSome);
 
     // The caller's own limit and a stop request leave the search.
     {

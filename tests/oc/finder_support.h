@@ -11,38 +11,16 @@
 struct vx_OCExtractPeer {
     using Handle = vx_OCExtractStringResult::Handle;
 
-    // A char result holding instances of the given scores, with rectangles
-    // `rects` (or unit squares when rects is shorter).
-    static Handle charResult(const std::vector<double>& scores, long occurrences = 1,
-                             const std::vector<vxAffineRectangle>& rects = {}) {
+    // A char result holding instances of the given scores over unit squares.
+    static Handle charResult(const std::vector<double>& scores, long occurrences) {
         Handle r(new vx_OCExtractCharResult);
-        for (std::size_t k = 0; k < scores.size(); ++k) {
+        for (std::size_t k = 0; k < scores.size(); ++k)
             r->append_(vx_OCExtractCharInstance(
                 scores[k], vxXform<2>(vxMatrix<2>(), vxVector<2>(double(k), 0.0)),
-                k < rects.size() ? rects[k] : vxAffineRectangle()));
-        }
+                vxAffineRectangle()));
         r->numOccurrences_ = occurrences;
         r->found_ = !scores.empty();
         return r;
-    }
-    static vx_OCExtractCharResult& sorted(vx_OCExtractCharResult& r) {
-        r.sortByScore_();
-        return r;
-    }
-    static void merge(vx_OCExtractCharResult& into, const vx_OCExtractCharResult& from) {
-        into += from;
-    }
-    static void removeOverlapping(vx_OCExtractCharResult& r, long i, double tolerance) {
-        r.removeOverlapping_(i, tolerance);
-    }
-    static bool doesOverlap(const vx_OCExtractCharResult& r, long i, long j, double tolerance) {
-        return r.doesOverlap_(i, j, tolerance);
-    }
-    static void rot180Pose(vx_OCExtractCharResult& r, const vxXform<2>& pose) {
-        r.rot180Pose_ = pose;
-    }
-    static void addToResult(vx_OCExtractStringResult& s, long key, const Handle& r) {
-        s.addToResult_(key, r);
     }
 
     // Training alone (search's first steps), with the model's state to inspect.

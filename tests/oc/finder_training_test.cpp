@@ -1,5 +1,5 @@
-// Finder training: keys and occurrences, characters without patterns, enlargement of
-// small images, the search order by edge spread, grain limits, rotational symmetry.
+// Finder training: keys and occurrences, characters without patterns, rotational
+// symmetry.
 #include "finder_support.h"
 
 #include <gtest/gtest.h>
@@ -44,73 +44,6 @@ TEST(FinderTraining, DistinctKeysWithOccurrencesAndCharactersWithoutPattern) {
 
     m.init();
     EXPECT_EQ(m.numModels(), 0);
-}
-
-TEST(FinderTraining, SmallCharacterTrainsAtTwiceItsSize) {
-    // A 14 x 40 image area around a narrow 0.
-    const vxTestImage img = vfRenderTestChar('0', 26.0, vxTestScene(), 10);
-    const vxVector<2> c = img.truth[0].center;
-    const vxPelRect area(std::lround(c.x()) - 7, std::lround(c.y()) - 20, 14, 40);
-    const vxPtrHandle_const<vxOCModel> zero(
-        new vxOCModel('0', img.image, area, vxOCModel::eNormal, L"0", L""));
-    const auto alphabet =
-        vxPtrHandle_const<vxOCAlphabet>(new vxOCAlphabet({zero}, 0.5, false, L""));
-    vx_OCExtractModel m;
-    Peer::train(m, alphabet, {'0'});
-    const vxKSAlignPattern* p = Peer::pattern(m, 0);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->trainImage().width(), 28);
-    EXPECT_EQ(p->trainImage().height(), 80);
-    // Its client coordinates stay the model's: the enlarged window maps onto the area.
-    const vxPelRect w = p->trainImage().window();
-    EXPECT_TRUE(vfRealEq(p->trainImage().clientFromImageXform().mapPoint(vxVector<2>(w.lr())),
-                         vxVector<2>(area.lr()), 1e-6));
-    EXPECT_EQ(Peer::symmetry(m, 0), vx_OCExtractDefs::eSymmetric180);
-}
-
-TEST(FinderTraining, MostEdgeSpreadCharactersAreSearchedFirst) {
-    // The stroke 9 is the 6 turned half a turn: equal spreads, so 6 (the lower index)
-    // goes first.
-    const std::string codes = "F4S96O0";
-    vx_OCExtractModel m;
-    Peer::train(m, alphabetOf(codes), keysOf(codes));
-    const auto& order = Peer::searchOrder(m);
-    ASSERT_EQ(order.size(), codes.size());
-    std::vector<double> spreads;
-    for (long i : order) {
-        double s = 0.0;
-        ASSERT_NE(Peer::pattern(m, i), nullptr);
-        EXPECT_FALSE(vf_IsUnsuitableForAlignment_(Peer::pattern(m, i)->trainImage(), &s));
-        spreads.push_back(s);
-    }
-    EXPECT_TRUE(std::is_sorted(spreads.rbegin(), spreads.rend())) << "descending spread";
-    EXPECT_EQ(Peer::keys(m)[order.front()], 'O');
-    const auto pos = [&](char c) {
-        return std::find(order.begin(), order.end(), long(indexOf(m, c))) - order.begin();
-    };
-    EXPECT_LT(pos('6'), pos('9'));
-    EXPECT_LT(pos('S'), pos('F'));
-}
-
-TEST(FinderTraining, GrainLimitsAreHandedToTheToolAndRetriedAtFullResolution) {
-    const auto alphabet = alphabetOf("8", 48.0);
-    vx_OCExtractModel m;
-    vx_OCExtractModelParams params;
-    params.grainLimits = {-1.0, 5.0};
-    Peer::train(m, alphabet, {'8'}, params);
-    EXPECT_TRUE(Peer::pattern(m, 0)->autoSelectGrainLimits());
-
-    params.grainLimits = {2.0, 4.0};
-    Peer::train(m, alphabet, {'8'}, params);
-    EXPECT_FALSE(Peer::pattern(m, 0)->autoSelectGrainLimits());
-    EXPECT_EQ(Peer::pattern(m, 0)->fineLevel(), 1);
-    EXPECT_LE(Peer::pattern(m, 0)->coarseLevel(), 2);
-
-    // Limits the tool refuses: the second attempt trains at full resolution.
-    params.grainLimits = {64.0, 64.0};
-    Peer::train(m, alphabet, {'8'}, params);
-    ASSERT_NE(Peer::pattern(m, 0), nullptr);
-    EXPECT_EQ(Peer::pattern(m, 0)->grainLimits(), (std::pair<double, double>(1.0, 1.0)));
 }
 
 TEST(FinderTraining, SymmetryOfRingAndStrokeGlyphs) {

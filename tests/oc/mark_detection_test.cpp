@@ -1,5 +1,5 @@
-// Care regions, background padding, mark detection (synthetic cases and every glyph of
-// the two real fonts' sample sheets) and character origins.
+// Care regions, background padding and mark detection on every glyph of the two real
+// fonts' sample sheets.
 #include "vxOCCharMarks.h"
 #include "vxPelOps.h"
 #include "vxPgm.h"
@@ -12,7 +12,7 @@
 
 using Image = vxPelBuffer_const<unsigned char>;
 const Image none;
-const vxOCDefs::Polarity unknown = vxOCDefs::eUnknownPolarity, dark = vxOCDefs::eDarkOnLight;
+const vxOCDefs::Polarity unknown = vxOCDefs::eUnknownPolarity;
 
 // A w x h image of `paper` with `ink` in the rectangle r.
 static vxPelBuffer<unsigned char> card(long w, long h, unsigned char paper, unsigned char ink,
@@ -74,44 +74,6 @@ TEST(MarkDetection, PaddingKeepsTheRegionOrCareRegionAndFillsWithinTheBordersRan
     mask = card(10, 10, 0, 255, vxPelRect(3, 3, 4, 4));
     vf_OCBackgroundPadImage(img, mask, 128, img.window(), ok);
     EXPECT_TRUE(ok && !mask.isBound() && vfPelMin(img) == 200); // the ink spread everywhere
-}
-
-TEST(MarkDetection, PolarityFromTheBorderDegenerateImagesAndOrigins) {
-    // The expected rectangle in the client frame x 2 + 1, y 2; null when none is found.
-    const struct { int paper, ink; vxOCDefs::Polarity polarity; vxRect expected; } cases[] = {
-        {200, 30, unknown, vxRect(11, 8, 12, 18)}, {30, 200, unknown, vxRect(11, 8, 12, 18)},
-        {200, 30, dark, vxRect(11, 8, 12, 18)},    {90, 90, unknown, vxRect()},
-        {200, 30, vxOCDefs::eLightOnDark, vxRect(1, 0, 32, 32)}}; // the paper around the ink
-    for (const auto& k : cases) {
-        vxPelBuffer<unsigned char> img = card(16, 16, k.paper, k.ink, vxPelRect(5, 4, 6, 9));
-        img.clientFromImageXform(vxXform<2>(vxMatrix<2>(2, 0, 0, 2), vxVector<2>(1, 0)));
-        vxRect found(1, 1, 1, 1);
-        EXPECT_EQ(detect(img, img.window(), k.polarity, found), !k.expected.degen());
-        EXPECT_EQ(found, k.expected) << k.paper << " " << k.polarity;
-        // Without a specified mark the origin is the detected mark's lower-left corner, or
-        // the image's; false either way.
-        vxVector<2> o;
-        EXPECT_FALSE(vf_computeOriginSpecifiedMarkLowerLeft_(
-            img, img.window(), none, false, false, vxRect(), false, vxRect(), k.polarity, o));
-        EXPECT_EQ(o, k.expected.degen() ? vxVector<2>(1, 32) : k.expected.ll());
-        // A blank's origin is the image's corner even with a detected mark.
-        EXPECT_FALSE(vf_computeOriginDetectedMarkLowerLeft_(img, img.window(), none, true, true,
-                                                            vxRect(1, 1, 1, 1), k.polarity, o) ||
-                     o != vxVector<2>(1, 32));
-    }
-    const vxPelBuffer<unsigned char> plain = card(16, 16, 200, 30, vxPelRect(5, 4, 6, 9));
-    vxVector<2> o;
-    EXPECT_TRUE(vf_computeOriginImageCenter_(plain, plain.window(), none, o) && o == vxVector<2>(8, 8));
-    EXPECT_TRUE(vf_computeOriginImageLowerLeft_(plain, plain.window(), none, o) &&
-                o == vxVector<2>(0, 16));
-    // A border split evenly between the two sides tells nothing; a blank finds nothing;
-    // with a mask only care pixels are marks, and the care half holds no ink.
-    const vxPelBuffer<unsigned char> split = card(8, 8, 200, 20, vxPelRect(0, 0, 4, 8));
-    vxRect r;
-    EXPECT_TRUE(!detect(split, split.window(), unknown, r) &&
-                detect(split, split.window(), dark, r));
-    EXPECT_FALSE(detect(split, split.window(), dark, r, none, true) ||
-                 detect(split, split.window(), dark, r, card(8, 8, 0, 255, vxPelRect(4, 0, 4, 8))));
 }
 
 TEST(MarkDetection, RealGlyphsInBothPolarities) {

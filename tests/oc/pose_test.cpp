@@ -1,4 +1,4 @@
-// Character poses to and from transforms; the position record's cell diagonals.
+// Character poses from transforms.
 #include "vx_ArrangePose.h"
 
 #include <gtest/gtest.h>
@@ -25,15 +25,4 @@ TEST(Pose, FromXformTakesSimilarityAngleAndAreaScale) {
         vf_PoseFromXform(vx_Pose(vxVector<2>(10, -5), vxRadian(-2.5), 1.7).xform());
     EXPECT_NEAR(back.angle().plain(), -2.5, 1e-12);
     EXPECT_NEAR(back.scale(), 1.7, 1e-12);
-}
-
-TEST(Pose, PositionCellSetsDiagonalsAndExtent) {
-    vx_ArrangePositionInfo info;
-    EXPECT_EQ(info.cellExtent(), vxVector<2>(1, 1)); // the default unit square
-
-    // A 20 x 40 cell turned by a quarter turn about its origin corner (10, 10).
-    info.cell(vxAffineRectangle(vxVector<2>(10, 10), vxVector<2>(10, 30), vxVector<2>(-30, 10)));
-    EXPECT_EQ(info.cellDiagonal1(), vxVector<2>(40, 20));
-    EXPECT_EQ(info.cellDiagonal2(), vxVector<2>(-40, 20));
-    EXPECT_EQ(info.cellExtent(), vxVector<2>(40, 20));
 }

@@ -1,5 +1,5 @@
-// Character records: layout, release on every path, the normalized image with its
-// threshold range, and the binarized image windowed to its marks.
+// Character records: release on every path, and the binarized image windowed to its
+// marks.
 #include "voc_char.h"
 
 #include "vsys_cleanup.h"
@@ -100,49 +100,6 @@ TEST(VocChar, ReleasedOnEveryPathAndLeftAsNew) {
     EXPECT_EQ(voc_char_construct(nullptr), VOC_STATUS_NULL_POINTER);
 }
 
-TEST(VocChar, NormalizedImageIsAPrivateRootCopy) {
-    DrawnChar source;
-    Record r;
-    r.ch.binarizedImageValid = 1;
-    r.ch.metrics.specified |= voc_charMetricsDetectedMarkRect;
-    r.ch.metrics.detectedMarkRect = voc_rectD{1, 2, 3, 4};
-    ASSERT_EQ(r.set(source.view, 90, 1, 98, 48, 40, 40), VOC_OK);
-    const vimg_imageConst& n = r.ch.normalizedImage;
-    EXPECT_TRUE(n.x == kX && n.width == kW && n.clientFromImage[4] == 7.5);
-    // The root copy rectangle clipped to the source's root.
-    EXPECT_TRUE(n.rootX == 98 && n.rootY == 48 && n.rootWidth == 18 && n.rootHeight == 15);
-    EXPECT_EQ(vimg_imageConst_validate(&n), VSYS_OK);
-    const_cast<unsigned char&>(source.view.pels[0]) = 99;
-    EXPECT_EQ(n.pels[0], 200);
-    EXPECT_TRUE(r.ch.threshold == 90 && r.ch.invert == 1 && r.ch.binarizedImageValid == 0);
-    EXPECT_TRUE((r.ch.metrics.specified & 16u) == 0 && r.ch.metrics.detectedMarkRect.width == 0);
-
-    // With no root copy rectangle only the window is kept.
-    ASSERT_EQ(r.set(source.view, 90, 1), VOC_OK);
-    EXPECT_TRUE(n.rootWidth == kW && n.rootHeight == kH);
-}
-
-TEST(VocChar, RefusedArgumentsLeaveTheRecord) {
-    DrawnChar source;
-    Record r;
-    ASSERT_EQ(r.set(source.view, 0, 0), VOC_OK);
-    ASSERT_EQ(r.set(source.view, 256, 0), VOC_OK);
-    const unsigned char* kept = r.ch.normalizedImage.pels;
-    for (long t : {-1L, 257L, 1L << 40}) {
-        EXPECT_EQ(r.set(source.view, t, 1), VOC_STATUS_THRESHOLD_RANGE);
-        EXPECT_EQ(voc_char_setNormalizedImageThresholdAndInvert8(&r.ch, &source.view, 0, t, 0, 0, 0,
-                                                                 0, 0),
-                  VOC_STATUS_THRESHOLD_RANGE);
-    }
-    EXPECT_EQ(r.set(source.view, 10, 1, 101, 50, 40, 40), VOC_STATUS_BAD_ROOT_COPY_RECT);
-    vimg_imageConst broken = source.view;
-    broken.stride = 3;
-    EXPECT_EQ(r.set(broken, 10, 1), VOC_STATUS_BAD_IMAGE);
-    EXPECT_EQ(voc_char_setNormalizedImageThresholdAndInvert8(&r.ch, nullptr, 1, 10, 1, 0, 0, 0, 0),
-              VOC_STATUS_NULL_POINTER);
-    EXPECT_TRUE(r.ch.normalizedImage.pels == kept && r.ch.threshold == 256 && r.ch.invert == 0);
-}
-
 TEST(VocChar, BinarizedMarkRectBothWays) {
     DrawnChar source;
     Record r;
@@ -169,23 +126,4 @@ TEST(VocChar, BinarizedMarkRectBothWays) {
     ASSERT_EQ(r.marks(), VOC_OK);
     EXPECT_EQ(r.out.width, kW);
     EXPECT_EQ(r.at(103, 52), 0);
-}
-
-TEST(VocChar, BinarizedMarkRectSourcesAndRefusals) {
-    DrawnChar source;
-    Record r;
-    EXPECT_EQ(r.marks(), VOC_STATUS_THRESHOLD_NOT_SPECIFIED);
-    r.ch.hasThresholdAndInvert = 1;
-    ASSERT_EQ(r.marks(), VOC_OK); // nothing to binarize: an unbound result
-    EXPECT_FALSE(vimg_imageConst_isBound(&r.out));
-    r.ch.threshold = 300;
-    EXPECT_EQ(r.marks(), VOC_STATUS_THRESHOLD_RANGE);
-
-    // A valid cached binarized image is windowed in place, sharing its pixels.
-    ASSERT_EQ(r.set(source.view, 128, 0), VOC_OK);
-    ASSERT_EQ(vimg_imageConst_assign(&r.ch.binarizedImage, &source.view), VOC_OK);
-    r.ch.binarizedImageValid = 1;
-    ASSERT_EQ(r.marks(), VOC_OK);
-    EXPECT_TRUE(r.out.x == kX && r.out.width == kW && r.out.pels == source.view.pels);
-    EXPECT_EQ(voc_char_getBinarizedImageMarkRect8(nullptr, &r.out), VOC_STATUS_NULL_POINTER);
 }

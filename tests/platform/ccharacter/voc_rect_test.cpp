@@ -16,23 +16,6 @@ long toFixed(double v, long bits, int32_t& fixed) {
 }
 } // namespace
 
-TEST(VocRect, RoundTripsAndRounding) {
-    const voc_rectD d{1.5, 2.25, 10, 4};
-    voc_rect32Fixed f{};
-    voc_rectD back{};
-    ASSERT_EQ(voc_rect32FixedInitFromRectD_(&f, &d, 16), VOC_OK);
-    EXPECT_EQ(f.y, 147456);
-    ASSERT_EQ(voc_rectDInitFromRect32Fixed_(&back, &f, 16), VOC_OK);
-    EXPECT_TRUE(back.x == 1.5 && back.y == 2.25 && back.width == 10 && back.height == 4);
-
-    int32_t v = 0;
-    EXPECT_TRUE(toFixed(0.3, 2, v) == VOC_OK && v == 1);     // 1.2 quarters
-    EXPECT_TRUE(toFixed(-0.625, 2, v) == VOC_OK && v == -3); // halves away from zero, not to even
-    const voc_rect32Fixed extremes{INT32_MIN, INT32_MAX, 1, -1};
-    ASSERT_EQ(voc_rectDInitFromRect32Fixed_(&back, &extremes, 31), VOC_OK);
-    EXPECT_TRUE(back.x == -1.0 && back.y == std::ldexp(2147483647.0, -31));
-}
-
 TEST(VocRect, OverflowAtTheExactLimitsAndBadArguments) {
     int32_t v = 0;
     // 16 fractional bits: the fixed-point range is [-32768, 32768 - 2^-16].

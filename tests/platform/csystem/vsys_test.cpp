@@ -79,12 +79,3 @@ TEST(SystemCleanup, DiscardFailuresAndScope) {
     EXPECT_EQ(trace, "z");
     EXPECT_EQ(vsys_cleanup_getNextTag(), tag);
 }
-
-TEST(SystemCleanup, StacksArePerThread) {
-    const unsigned long tag = vsys_cleanup_getNextTag();
-    vsys_cleanup_register(&note, const_cast<char*>("m"));
-    unsigned long otherDepth = 99;
-    std::thread([&] { otherDepth = vsys_cleanup_getNextTag(); }).join();
-    EXPECT_EQ(otherDepth, 0u);
-    vsys_cleanupDiscard_(tag);
-}

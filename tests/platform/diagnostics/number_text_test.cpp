@@ -9,20 +9,6 @@
 #include <cstdint>
 #include <limits>
 
-TEST(NumText, StrPrintsEveryIntegerWidthAndBool) {
-    EXPECT_EQ(vfStr(0), L"0");
-    EXPECT_EQ(vfStr(-12), L"-12");
-    EXPECT_EQ(vfStr(static_cast<short>(-32768)), L"-32768");
-    EXPECT_EQ(vfStr(static_cast<unsigned short>(65535)), L"65535");
-    EXPECT_EQ(vfStr(static_cast<signed char>(-5)), L"-5");
-    EXPECT_EQ(vfStr(static_cast<unsigned char>(200)), L"200");
-    EXPECT_EQ(vfStr(4294967295u), L"4294967295");
-    EXPECT_EQ(vfStr(LONG_MIN), L"-9223372036854775808");
-    EXPECT_EQ(vfStr(ULLONG_MAX), L"18446744073709551615");
-    EXPECT_EQ(vfStr(true), L"true");
-    EXPECT_EQ(vfStr(false), L"false");
-}
-
 TEST(NumText, DblRoundsToPrecisionInBothNotations) {
     EXPECT_EQ(vfDbl(0.9, 3, false), L"0.900");
     EXPECT_EQ(vfDbl(1.0 / 3.0, 3, false), L"0.333");

@@ -1,5 +1,5 @@
 // Affine sampling: accuracy of each interpolation on a turned and scaled rectangle,
-// client coordinates kept, clipping and clamping at the root's edge, argument checks.
+// argument checks.
 #include "vxAffineSampling.h"
 
 #include "vxPelOps.h"
@@ -60,68 +60,6 @@ TEST(AffineSampling, TurnedScaledRectangleReproducesSmoothPattern) {
             ASSERT_EQ(*out.pointToPel(i, j),
                       *src.pointToPel(long(std::floor(p.x())), long(std::floor(p.y()))));
         }
-}
-
-TEST(AffineSampling, ClientCoordinatesAreKept) {
-    // Source pixels at client positions X * image; the rectangle turns by 90 degrees
-    // and hits pixel centres, so every output pixel is exactly one source pixel.
-    vxPelBuffer<unsigned char> src(vxPelRect(3, -4, 40, 30));
-    for (long y = -4; y < 26; ++y)
-        for (long x = 3; x < 43; ++x)
-            *src.pointToPel(x, y) = static_cast<unsigned char>((x * 31 + y * 17) & 255);
-    const vxXform<2> clientFromImage(vxVector<2>(5, 7), 2.0, 1.0, vxRadian(0), vxDegree(30));
-    src.clientFromImageXform(clientFromImage);
-    // In image coordinates: origin (30, 0), first side down 20 pixels, second left 10.
-    const vxAffineRectangle inImage(vxVector<2>(30, 0), vxVector<2>(30, 20), vxVector<2>(20, 0));
-    for (auto interp : {Params::eNearestNeighbor, Params::eBilinear, Params::eBicubic}) {
-        const Params params(inImage.map(clientFromImage), 20, 10, interp);
-        EXPECT_FALSE(params.willClip(src));
-        const auto out = vfAffineTransformImage(src, params);
-        EXPECT_TRUE(vfRealEq(out.clientFromImageXform(), params.clientFromSample(), 1e-12));
-        for (long j = 0; j < 10; ++j)
-            for (long i = 0; i < 20; ++i) {
-                const vxVector<2> p = src.imageFromClientXform().mapPoint(sampledPoint(out, i, j)) -
-                                      vxVector<2>(0.5, 0.5);
-                ASSERT_TRUE(vfRealEq(p, vxVector<2>(29 - j, i), 1e-9));
-                ASSERT_EQ(*out.pointToPel(i, j), *src.pointToPel(29 - j, i));
-            }
-    }
-}
-
-TEST(AffineSampling, WholePixelTranslationCopiesAndBeyondTheRootIsTheEdge) {
-    vxPelBuffer<unsigned char> src = smoothImage(vxPelRect(-5, 3, 30, 20));
-    for (auto interp : {Params::eNearestNeighbor, Params::eBilinear, Params::eBicubic}) {
-        // The whole root, pixel for pixel.
-        const Params whole(vxAffineRectangle(vxPelRect(-5, 3, 30, 20)), 30, 20, interp);
-        EXPECT_FALSE(whole.willClip(src));
-        EXPECT_TRUE(vfPelEqual(vfAffineTransformImage(src, whole), src));
-        // One pixel beyond the left edge.
-        const Params beyond(vxAffineRectangle(vxPelRect(-6, 3, 30, 20)), 30, 20, interp);
-        EXPECT_TRUE(beyond.willClip(src));
-    }
-    // Off the pixel grid, bicubic needs one more pixel on each side than bilinear.
-    const Params inside(vxAffineRectangle(vxRect(-4.75, 4.0, 28.0, 18.0)), 28, 18);
-    EXPECT_FALSE(inside.willClip(src));
-    Params cubic = inside;
-    cubic.interpolation(Params::eBicubic);
-    EXPECT_TRUE(cubic.willClip(src));
-    EXPECT_TRUE(inside.willClip(vxPelBuffer<unsigned char>()));
-
-    // Samples outside the root take the nearest edge pixel.
-    vxPelBuffer<unsigned char> ramp(vxPelRect(0, 0, 10, 4));
-    for (long y = 0; y < 4; ++y)
-        for (long x = 0; x < 10; ++x)
-            *ramp.pointToPel(x, y) = static_cast<unsigned char>(100 + 10 * x);
-    // 5 pixels left of the image to 5 right of it, one row through the middle.
-    for (auto interp : {Params::eNearestNeighbor, Params::eBilinear, Params::eBicubic}) {
-        const auto out = vfAffineTransformImage(
-            ramp, Params(vxAffineRectangle(vxRect(-5, 1, 20, 1)), 20, 1, interp));
-        for (long i = 0; i < 5; ++i) {
-            EXPECT_EQ(*out.pointToPel(i, 0), 100) << interp;
-            EXPECT_EQ(*out.pointToPel(19 - i, 0), 190) << interp;
-        }
-        EXPECT_EQ(*out.pointToPel(7, 0), 120);
-    }
 }
 
 TEST(AffineSampling, BadArgumentsThrowAndChangeNothing) {

@@ -77,28 +77,6 @@ std::vector<unsigned char> handWrittenChain(int levels) {
 
 } // namespace
 
-TEST(Archive, PrimitivesRoundTrip) {
-    EXPECT_EQ(roundTripped(true), true);
-    EXPECT_EQ(roundTripped(char(-5)), -5);
-    EXPECT_EQ(roundTripped(short(-1234)), -1234);
-    EXPECT_EQ(roundTripped(-123456789), -123456789);
-    EXPECT_EQ(roundTripped(-1234567890123L), -1234567890123L);
-    EXPECT_EQ(roundTripped(0xFEDCBA9876543210UL), 0xFEDCBA9876543210UL);
-    EXPECT_EQ(roundTripped(1.5f), 1.5f);
-    EXPECT_EQ(roundTripped(-2.25e-300), -2.25e-300);
-    EXPECT_EQ(roundTripped(std::wstring(L"caf\u00e9 \U0001F600")), L"caf\u00e9 \U0001F600");
-    EXPECT_EQ(roundTripped(std::string("plain")), "plain");
-    EXPECT_EQ(roundTripped(std::vector<double>{1.0, -2.0, 3.5}),
-              (std::vector<double>{1.0, -2.0, 3.5}));
-    // Little-endian, with the documented widths.
-    vxArchive raw;
-    int one = 0x01020304;
-    raw || one;
-    EXPECT_EQ(raw.bytes(), (std::vector<unsigned char>{4, 3, 2, 1}));
-    EXPECT_EQ(storedSize(true) + storedSize(short(1)) + storedSize(1L) + storedSize(1.0f), 15u);
-    EXPECT_EQ(storedSize(std::wstring(L"ab")), 8u + 2 * 4);
-}
-
 TEST(Archive, SharedObjectStoredOnceAndComesBackShared) {
     vxPtrHandle<Node> shared(new Node);
     shared->value = 7;
@@ -194,12 +172,6 @@ TEST(Archive, TruncatedAndCorruptedInputThrows) {
     head->next->value = 99;
     const auto bytes = storeChain(head);
     expectEveryTruncationThrows(bytes, loadChain);
-    loadRandomlyDamaged(bytes, 1234, 2000, [](vxArchive& in) {
-        try {
-            loadChain(in);
-        } catch (const vxArchive::Error&) {
-        }
-    });
 }
 
 TEST(Archive, AnObjectOfTheWrongClassIsRefusedAndFreed) {

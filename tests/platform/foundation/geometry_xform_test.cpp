@@ -1,15 +1,12 @@
-// 2x2 matrices, affine and rigid transforms, and the shared transform classes.
+// Affine transforms and the shared transform classes.
 #include "vxXform.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
-#include <numbers>
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 
 // A non-linear shared transform for the composite tests: p -> p + k |p|^2 (1, 0)
 // (a smooth bend), with its exact derivative. Its inverse is not needed in closed
@@ -85,34 +82,6 @@ vxXform<2> someXform() {
 
 } // namespace
 
-TEST(GeometryMatrix, AngleScaleConstructorAndDecompositionAgree) {
-    // The x axis goes to xScale (cos xRot, sin xRot), the y axis to yScale (-sin yRot, cos yRot).
-    const vxMatrix<2> m(vxDegree(30), vxDegree(50), 2.0, 3.0);
-    EXPECT_TRUE(vfRealEq(m * vxVector<2>(1, 0), vxVector<2>::polar(2.0, vxDegree(30)), 1e-15));
-    EXPECT_TRUE(
-        vfRealEq(m * vxVector<2>(0, 1), vxVector<2>::polar(3.0, vxDegree(50)).perp(), 1e-15));
-
-    struct Case {
-        double xRotDeg, yRotDeg, xScale, yScale;
-    };
-    for (const Case& c : {Case{30, 50, 2, 3}, Case{-170, 100, 0.5, 4}, Case{0, 180, 1, 1},
-                          Case{90, 90, 1e-3, 1e3}, Case{179, -179, 7, 0.25}}) {
-        const vxMatrix<2> d(vxDegree(c.xRotDeg), vxDegree(c.yRotDeg), c.xScale, c.yScale);
-        EXPECT_NEAR(vxDegree(d.xRot()).plain(), c.xRotDeg, 1e-12) << c.xRotDeg;
-        EXPECT_NEAR(vxDegree(d.yRot()).plain(), c.yRotDeg, 1e-12) << c.yRotDeg;
-        EXPECT_NEAR(d.xScale(), c.xScale, 1e-12 * c.xScale);
-        EXPECT_NEAR(d.yScale(), c.yScale, 1e-12 * c.yScale);
-    }
-    // A mirror in y reads back as yRot = xRot + pi, with positive scales.
-    const vxMatrix<2> mirror(1, 0, 0, -1);
-    EXPECT_EQ(mirror.xRot().plain(), 0.0);
-    EXPECT_DOUBLE_EQ(mirror.yRot().plain(), kPi);
-    EXPECT_EQ(mirror.yScale(), 1.0);
-    EXPECT_DOUBLE_EQ(mirror.skew().plain(), -kPi);
-    // The rotation matrix of the design convention.
-    EXPECT_TRUE(vfRealEq(vxMatrix<2>::rotation(vxDegree(90)), vxMatrix<2>(0, -1, 1, 0), 1e-16));
-}
-
 TEST(GeometryXform, CompositionAppliesTheRightOperandFirst) {
     const vxXform<2> rotate(vxMatrix<2>::rotation(vxDegree(90)), vxVector<2>());
     const vxXform<2> shift(vxMatrix<2>(), vxVector<2>(10, 0));
@@ -151,95 +120,6 @@ TEST(GeometryXform, InverseUndoesAndSingularThrows) {
     EXPECT_FALSE(near == a);
     EXPECT_TRUE(vfRealEq(near, a, 1e-11));
     EXPECT_FALSE(vfRealEq(near, a, 1e-13));
-}
-
-TEST(GeometryXform, ScaleAspectShearRotationConstructor) {
-    // The form the module uses: (translation, scale, 1.0, 0 radians, angle) is the
-    // similarity p -> s R(a) p + t.
-    const vxVector<2> t(5, -2);
-    const vxXform<2> sim(t, 1.25, 1.0, vxRadian(0), vxDegree(40));
-    const vxXform<2> expected(vxMatrix<2>::rotation(vxDegree(40)) * 1.25, t);
-    EXPECT_TRUE(vfRealEq(sim, expected, 1e-15));
-    // Aspect scales the y axis relative to x; shear turns the y axis further.
-    const vxXform<2> general(t, 2.0, 0.5, vxDegree(10), vxDegree(-30));
-    EXPECT_NEAR(vxDegree(general.xRot()).plain(), -30, 1e-12);
-    EXPECT_NEAR(vxDegree(general.yRot()).plain(), -20, 1e-12);
-    EXPECT_NEAR(vxDegree(general.skew()).plain(), 10, 1e-12);
-    EXPECT_EQ(general.trans(), t);
-    EXPECT_TRUE(
-        vfRealEq(general.matrix(), vxMatrix<2>(vxDegree(-30), vxDegree(-20), 2.0, 1.0), 1e-15));
-}
-
-TEST(GeometryRigid, AgreesWithItsLinearForm) {
-    const vx2Rigid a(vxVector<2>(3, 1), vxDegree(30)), b(vxVector<2>(-2, 5), vxDegree(-75));
-    const vxVector<2> p(0.5, -4);
-    EXPECT_TRUE(vfRealEq(a * p, a.linear() * p, 1e-14));
-    EXPECT_TRUE(vfRealEq((a * b).linear(), a.linear() * b.linear(), 1e-14));
-    EXPECT_NEAR(vxDegree((a * b).angle()).plain(), -45, 1e-12);
-    EXPECT_TRUE(vfRealEq((a * a.inverse()).linear(), vxXform<2>(), 1e-15));
-    EXPECT_TRUE(vfRealEq(a.inverse().linear(), a.linear().inverse(), 1e-15));
-    // A pure turn about the origin.
-    EXPECT_TRUE(vfRealEq(vx2Rigid(vxDegree(180)) * vxVector<2>(1, 2), vxVector<2>(-1, -2), 1e-15));
-    // Angles are kept as given: the same map with angle 0 and 2 pi compares unequal.
-    EXPECT_NE(vx2Rigid(vxVector<2>(), vxRadian(0)), vx2Rigid(vxVector<2>(), vxRadian(2 * kPi)));
-    EXPECT_TRUE(vfRealEq(vx2Rigid(vxVector<2>(), vxRadian(1e-13)), vx2Rigid(), 1e-12));
-}
-
-TEST(GeometrySharedXform, LinearImplementation) {
-    const vxXform<2> x = someXform();
-    const vxPtrHandle_const<vx2XformBase> h = vfMakeXform(x);
-    EXPECT_TRUE(h->isLinear());
-    EXPECT_EQ(h->mapPoint(vxVector<2>(1, 1)), x * vxVector<2>(1, 1));
-    // The linear approximation of a linear transform is itself, anywhere.
-    const vxXform<2> lin = h->linearXform(vxVector<2>(100, -3));
-    EXPECT_EQ(lin, x);
-    EXPECT_TRUE(vfRealEq(vxXform<2>(h->inverse()->linearXform(vxVector<2>())), x.inverse(), 0.0));
-    // A clone is equal, separate and starts with its own count.
-    std::unique_ptr<vx2XformBase> copy(h->clone());
-    EXPECT_TRUE(*copy == *h);
-    EXPECT_NE(copy.get(), h.get());
-    EXPECT_EQ(copy->refCount(), 0);
-    EXPECT_THROW(vfMakeXform(vxXform<2>(vxMatrix<2>(0, 0, 0, 0), vxVector<2>()))->inverse(),
-                 vxGeomDefs::Singular);
-}
-
-TEST(GeometrySharedXform, ComposingHandles) {
-    const vxXform<2> a = someXform(), b(vxMatrix<2>::rotation(vxDegree(10)), vxVector<2>(1, 2));
-    const auto ha = vfMakeXform(a), hb = vfMakeXform(b);
-
-    // Both linear: a new linear transform holding a * b (b first).
-    const auto ab = vfComposeXforms(ha, hb);
-    ASSERT_TRUE(dynamic_cast<const vx2XformLinear*>(ab.get()));
-    EXPECT_EQ(static_cast<const vx2XformLinear&>(*ab).xform(), a * b);
-
-    // A null handle is the identity: the other handle comes back shared.
-    EXPECT_EQ(vfComposeXforms(ha, {}).get(), ha.get());
-    EXPECT_EQ(vfComposeXforms({}, hb).get(), hb.get());
-    EXPECT_TRUE(vfComposeXforms({}, {}).isNull());
-
-    // With a non-linear side: a composite that maps, linearises by the chain rule
-    // and compares by its parts.
-    const vxPtrHandle_const<vx2XformBase> bend(new Bend(0.01));
-    const auto c = vfComposeXforms(ha, bend);
-    EXPECT_FALSE(c->isLinear());
-    const vxVector<2> p(3, -2);
-    EXPECT_TRUE(vfRealEq(c->mapPoint(p), a * bend->mapPoint(p), 1e-14));
-    const vxXform<2> l = c->linearXform(p);
-    EXPECT_TRUE(vfRealEq(l * p, c->mapPoint(p), 1e-13));
-    const double h = 1e-6;
-    for (const vxVector<2>& dir : {vxVector<2>(1, 0), vxVector<2>(0, 1)}) {
-        const vxVector<2> numeric = (c->mapPoint(p + h * dir) - c->mapPoint(p - h * dir)) / (2 * h);
-        EXPECT_TRUE(vfRealEq(l.mapVector(dir), numeric, 1e-7));
-    }
-    EXPECT_TRUE(*c == *vfComposeXforms(ha, bend));
-    EXPECT_FALSE(*c == *vfComposeXforms(hb, bend));
-    EXPECT_TRUE(vfRealEq(
-        *c, *vfComposeXforms(ha, vxPtrHandle_const<vx2XformBase>(new Bend(0.01 + 1e-12))), 1e-11));
-    // The composite's inverse needs both inverses; the bend has none.
-    EXPECT_THROW(c->inverse(), vxGeomDefs::Singular);
-    const vx2XformComposite linearParts(ha, hb);
-    EXPECT_TRUE(linearParts.isLinear());
-    EXPECT_TRUE(vfRealEq(linearParts.inverse()->mapPoint(linearParts.mapPoint(p)), p, 1e-13));
 }
 
 TEST(GeometrySharedXform, SharedAndDeepCompositesAreWalkedOnce) {

@@ -60,36 +60,6 @@ TEST(PelOps, CopyMapSetStayInsideTheWindow) {
     EXPECT_TRUE(marginUntouched(set));
 }
 
-TEST(PelOps, MinMaxEqualityAndMismatchedOrUnboundBuffers) {
-    const Buffer a = windowOf(10);
-    Buffer b = windowOf(0);
-    *b.pointToPel(2, 1) = 250; // above a's 10 at the same place
-    Buffer lo = windowOf(0), hi = windowOf(0);
-    vfPelMin(a, b, lo);
-    vfPelMax(a, b, hi);
-    EXPECT_EQ(at(lo, 0, 0), 10);
-    EXPECT_EQ(at(hi, 0, 0), 250);
-    EXPECT_EQ(at(lo, 3, 2), 11);
-    EXPECT_EQ(at(hi, 3, 2), 21);
-    EXPECT_TRUE(marginUntouched(lo));
-    EXPECT_EQ(vfPelMin(a), 10);
-    EXPECT_EQ(vfPelMax(a), 21);
-
-    EXPECT_FALSE(vfPelEqual(a, b));
-    Buffer smaller = a;
-    smaller.window(vxPelRect(0, 0, 3, 3), true);
-    EXPECT_FALSE(vfPelEqual(a, smaller));
-    EXPECT_THROW(vfPelMin(a, smaller, lo), vxPel::SizeMismatch);
-    EXPECT_THROW(vfPelCopy(a, smaller), vxPel::SizeMismatch);
-    EXPECT_EQ(at(smaller, 0, 0), 10); // nothing written by the failed calls
-
-    // Unbound buffers throw as source or destination; a copy of nothing is unbound.
-    EXPECT_THROW(vfPelCopy(Buffer(), a), vxPel::UnboundWindow);
-    EXPECT_THROW(vfPelCopy(a, Buffer()), vxPel::UnboundWindow);
-    EXPECT_THROW(vfPelMin(Buffer()), vxPel::UnboundWindow);
-    EXPECT_FALSE(vfPelCopy(Buffer()).isBound());
-}
-
 TEST(PelOps, OverlappingWindowsUseTheSourceAsItWas) {
     Buffer src = windowOf(10);
     Buffer dst = src;

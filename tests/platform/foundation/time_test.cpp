@@ -1,5 +1,5 @@
-// Abort requests and nested time limits of vxAttention, worker threads that inherit
-// them, and the stopwatch.
+// Nested time limits of vxAttention, and worker threads that inherit them and the
+// abort request.
 #include "vxAttention.h"
 #include "vxThread.h"
 #include "vxTimer.h"
@@ -77,65 +77,6 @@ TEST_F(Attention, InternalAndCallerLimitsAreDistinctAndTheOutermostWins) {
     }
 }
 
-TEST_F(Attention, TagsDisarmOnScopeExitReattachAndBadLimits) {
-    vxAttentionTag outer;
-    outer.attachTimeout(kLong);
-    {
-        vxAttentionTag inner;
-        inner.attachTimeoutCustom(0, kRunCode);
-        EXPECT_TRUE(inner.isArmed());
-        EXPECT_EQ(checkOutcome(), 'i');
-    }
-    EXPECT_EQ(checkOutcome(), 'n'); // the outer limit is still armed but not passed
-    EXPECT_TRUE(outer.isArmed());
-
-    outer.attachTimeout(0); // replaces the long limit
-    EXPECT_EQ(checkOutcome(), 'e');
-    outer.attachTimeout(std::numeric_limits<double>::infinity());
-    EXPECT_EQ(checkOutcome(), 'n');
-    outer.attachTimeout(0);
-    outer.detach();
-    EXPECT_FALSE(outer.isArmed());
-    EXPECT_EQ(checkOutcome(), 'n');
-    vxAttentionTag off(false);
-    off.attachTimeout(0);
-    EXPECT_FALSE(off.isArmed());
-    EXPECT_EQ(checkOutcome(), 'n');
-
-    outer.attachTimeoutCustom(0, 3);
-    EXPECT_THROW(outer.attachTimeout(-1), vxTimeout::BadLimit);
-    EXPECT_THROW(outer.attachTimeout(std::nan("")), vxTimeout::BadLimit);
-    unsigned long code = 0;
-    EXPECT_EQ(checkOutcome(&code), 'i'); // the failed calls kept the limit as it was
-    EXPECT_EQ(code, 3u);
-}
-
-TEST_F(Attention, AbortFromAnotherThreadReachesCheck) {
-    vxAttention::Token token;
-    std::atomic<bool> polling{false};
-    char seen = 'n';
-    std::thread worker([&] {
-        vxAttention::adopt(token);
-        polling = true;
-        while ((seen = checkOutcome()) == 'n')
-            std::this_thread::yield();
-    });
-    while (!polling)
-        std::this_thread::yield();
-    vxAttention::requestAbort(token);
-    worker.join();
-    EXPECT_EQ(seen, 'a');
-
-    // The request stays until cleared, and only threads sharing the token see it.
-    EXPECT_EQ(checkOutcome(), 'n');
-    vxAttention::adopt(token);
-    EXPECT_TRUE(vxAttention::isAbortRequested());
-    EXPECT_EQ(checkOutcome(), 'a');
-    EXPECT_EQ(checkOutcome(), 'a');
-    vxAttention::clearAbort(token);
-    EXPECT_EQ(checkOutcome(), 'n');
-}
-
 TEST_F(Attention, RunsJoinsAndKeepsTheWorkersException) {
     int value = 41;
     vxThreadID id = vfCreateThreadTarn([](void* p) { ++*static_cast<int*>(p); }, &value, -1, -1);
@@ -152,30 +93,6 @@ TEST_F(Attention, RunsJoinsAndKeepsTheWorkersException) {
     ASSERT_FALSE(vfWaitForThreadTermination(thrower, &failure));
     ASSERT_TRUE(failure);
     EXPECT_THROW(std::rethrow_exception(failure), std::out_of_range);
-}
-
-TEST_F(Attention, WorkerCannotWaitForItself) {
-    struct Self {
-        std::atomic<unsigned long> ready{0};
-        vxThreadID id;
-        bool threwBadID = false;
-    } self;
-    vxThreadID id = vfCreateThreadTarn(
-        [](void* p) {
-            auto* s = static_cast<Self*>(p);
-            while (!s->ready)
-                std::this_thread::yield();
-            try {
-                vfWaitForThreadTermination(s->id);
-            } catch (const vxThread::BadID&) {
-                s->threwBadID = true;
-            }
-        },
-        &self);
-    self.id = id;
-    self.ready = 1;
-    EXPECT_TRUE(vfWaitForThreadTermination(id));
-    EXPECT_TRUE(self.threwBadID);
 }
 
 TEST_F(Attention, WorkerSharesTheAbortRequestAndInheritsArmedLimits) {
@@ -204,32 +121,4 @@ TEST_F(Attention, WorkerSharesTheAbortRequestAndInheritsArmedLimits) {
     }
     // Disarmed before the start: the worker has nothing to inherit.
     EXPECT_TRUE(vfWaitForThreadTermination(vfCreateThreadTarn(&checkOnce, nullptr)));
-}
-
-TEST(Timer, AccumulatesRunningIntervalsOnly) {
-    vxTimer t;
-    EXPECT_FALSE(t.isRunning());
-    EXPECT_EQ(t.msec(), 0.0);
-
-    t.start();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    const double running = t.msec();
-    EXPECT_GE(running, 2.0);
-    EXPECT_GE(t.msec(), running); // includes the running interval, never goes back
-
-    t.stop();
-    const double stopped = t.msec();
-    EXPECT_GE(stopped, running);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    EXPECT_EQ(t.msec(), stopped); // a stopped timer does not advance
-
-    t.start();
-    t.start(); // a second start keeps the interval already running
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    t.stop();
-    EXPECT_GE(t.msec(), stopped + 1.0);
-
-    t.reset();
-    EXPECT_FALSE(t.isRunning());
-    EXPECT_EQ(t.msec(), 0.0);
 }

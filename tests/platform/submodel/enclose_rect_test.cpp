@@ -72,19 +72,3 @@ TEST(EncloseRect, HoldsEveryPerturbedPointAndStaysTight) {
     EXPECT_LT(r.width() - (x1 - x0), 0.005 * r.width());
     EXPECT_LT(r.height() - (y1 - y0), 0.005 * r.height());
 }
-
-TEST(EncloseRect, FullTurnGivesTheCircleAndBadArgumentsThrow) {
-    vxPolygon point({{10, 0}}, 0);
-    vxRect r = vfEncloseRect(point, vxXform<2>(), vxXform<2>(), 0, 0, vxRadian(4.0), 0, 0, 0, 0, 1);
-    EXPECT_NEAR(r.x(), -10, 0.01);
-    EXPECT_NEAR(r.width(), 20, 0.02);
-    EXPECT_GE(r.width(), 20);
-
-    vxPolygon poly = square(0, 0, 1, 1);
-    EXPECT_THROW(vfEncloseRect(poly, {}, {}, 0, 0, vxRadian(-0.1), 0, 0, 0, 0, 1),
-                 vxGeomDefs::BadArgument);
-    EXPECT_THROW(vfEncloseRect(poly, {}, {}, 0, 0, vxRadian(0), 1.0, 0, 0, 0, 1),
-                 vxGeomDefs::BadArgument);
-    EXPECT_THROW(vfEncloseRect(poly, {}, {}, 0, NAN, vxRadian(0), 0, 0, 0, 0, 1),
-                 vxGeomDefs::BadArgument);
-}

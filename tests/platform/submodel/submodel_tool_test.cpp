@@ -1,6 +1,5 @@
-// The sub-model tool must find smooth glyphs at the right sub-pixel offset, also when
-// the model hangs over the image's edge, respect both masks, and stay defined on flat
-// images.
+// The sub-model tool must find smooth glyphs at the right sub-pixel offset, score flat
+// data 0, and refuse bad arguments and expired limits cleanly.
 #include "vxAttention.h"
 #include "vx_SubModelDefs.h"
 #include "vx_SubModelTool.h"
@@ -10,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <random>
 
 namespace {
 
@@ -95,112 +93,15 @@ TEST(SubModelTool, FindsAGlyphInsideAnotherGlyphOffTheModelGrid) {
     EXPECT_LT(rs[0].score(), 0.99);
 }
 
-TEST(SubModelTool, ModelHangingOverTheEdgeScoresOnTheOverlap) {
-    const Image model = draw(kArea, kArea, ring(16, 24, 7));
-    const Image image = draw(kArea, kArea, ring(16 + 10.3, 24 - 7.6, 7));
-    vx_SubModelResultSet rs;
-    const vx_SubModelTool tool = trained(model);
-    tool.run(image, vxXform<2>(), compileParams(32, 48), {{16, 24}}, rs);
-    ASSERT_EQ(rs.numFound(), 1);
-    EXPECT_NEAR(rs[0].pose().trans().x(), 10.3, 0.1);
-    EXPECT_NEAR(rs[0].pose().trans().y(), -7.6, 0.1);
-    EXPECT_GT(rs[0].score(), 0.95);
-    ASSERT_EQ(rs[0].points().size(), 1u);
-    EXPECT_NEAR(rs[0].points()[0].x(), 26.3, 0.1);
-
-    // Full overlap leaves a same-sized model only the start placement.
-    vxWarpSubModelCorRunParams full = compileParams(32, 48);
-    full.partialMatch(vxPelRect());
-    tool.run(image, vxXform<2>(), full, rs);
-    ASSERT_EQ(rs.numFound(), 1);
-    EXPECT_TRUE(rs[0].pose().isIdentity());
-    EXPECT_LT(rs[0].score(), 0.5);
-
-    // A model larger than the image hangs out on both sides at once.
-    const Image big = draw({0, 0, 40, 56}, {0, 0, 40, 56}, ring(20, 28, 7));
-    trained(big).run(image, vxXform<2>(), compileParams(40, 56), rs);
-    ASSERT_EQ(rs.numFound(), 1);
-    EXPECT_NEAR(rs[0].pose().trans().x(), 6.3, 0.1);
-    EXPECT_NEAR(rs[0].pose().trans().y(), -11.6, 0.1);
-
-    // A reach of 5 pixels to the right cannot reach the ring 10 pixels away.
-    vxWarpSubModelCorRunParams near = compileParams(32, 48);
-    near.partialMatch(vxPelRect(0, -24, 5, 48));
-    tool.run(image, vxXform<2>(), near, rs);
-    ASSERT_EQ(rs.numFound(), 1);
-    EXPECT_LE(rs[0].pose().trans().x(), 5.0);
-}
-
-TEST(SubModelTool, PoseMapsModelClientIntoImageClient) {
-    // Client units are half pixels in both images, and the frames are shifted apart.
-    Image model = draw(kArea, kArea, ring(16, 24, 7));
-    Image image = draw({0, 0, 40, 56}, {0, 0, 40, 56}, ring(21.25, 26.5, 7));
-    model.clientFromImageXform(vxXform<2>(vxMatrix<2>::scaling(2, 2), vxVector<2>(10, 0)));
-    image.clientFromImageXform(vxXform<2>(vxMatrix<2>::scaling(2, 2), vxVector<2>(0, -4)));
-    vxWarpSubModelCorRunParams p = compileParams(32, 48);
-    p.xyUncertainty(vxVector<2>(40, 40)); // 10 pixels each way
-    vx_SubModelResultSet rs;
-    const vxVector<2> centre(2 * 16 + 10, 2 * 24);       // the ring's centre, model client
-    const vxVector<2> expected(2 * 21.25, 2 * 26.5 - 4); // the ring's centre, image client
-    trained(model).run(image, vxXform<2>(vxMatrix<2>(), vxVector<2>(-10, 0)), p, rs);
-    ASSERT_EQ(rs.numFound(), 1);
-    EXPECT_NEAR(rs[0].pose().mapPoint(centre).x(), expected.x(), 0.2);
-    EXPECT_NEAR(rs[0].pose().mapPoint(centre).y(), expected.y(), 0.2);
-    EXPECT_GT(rs[0].score(), 0.95);
-}
-
-TEST(SubModelTool, MasksExcludeWhatTheyDoNotCareAbout) {
-    // The model carries a blot that the image lacks; the image a blot the model lacks.
-    const Ink glyph = ring(16, 24, 7);
-    const Image model = draw(kArea, kArea, both(glyph, bar(2, 2, 10, 10)));
-    const Image image = draw(kArea, kArea, both(ring(17.4, 25.2, 7), bar(20, 36, 30, 46)));
-    Image modelMask = filled(kArea, 255), imageMask = filled(kArea, 255);
-    for (long y = 0; y < 13; ++y)
-        std::fill_n(modelMask.pointToPel(0, y), 13, 0);
-    for (long y = 33; y < 48; ++y)
-        std::fill_n(imageMask.pointToPel(17, y), 15, 100);
-
-    const vxWarpSubModelCorRunParams p = compileParams(32, 48);
-    vx_SubModelResultSet plain, masked;
-    trained(model).run(image, vxXform<2>(), p, plain);
-    trained(model, modelMask).run(image, imageMask, vxXform<2>(), p, masked);
-    ASSERT_EQ(plain.numFound(), 1);
-    ASSERT_EQ(masked.numFound(), 1);
-    EXPECT_LT(plain[0].score(), 0.9);
-    EXPECT_GT(masked[0].score(), 0.95);
-    EXPECT_NEAR(masked[0].pose().trans().x(), 1.4, 0.1);
-    EXPECT_NEAR(masked[0].pose().trans().y(), 1.2, 0.1);
-
-    // Each mask alone takes away its own blot.
-    vx_SubModelResultSet one;
-    trained(model, modelMask).run(image, vxXform<2>(), p, one);
-    EXPECT_GT(one[0].score(), plain[0].score());
-    trained(model).run(image, imageMask, vxXform<2>(), p, one);
-    EXPECT_GT(one[0].score(), plain[0].score());
-}
-
-TEST(SubModelTool, UnrelatedOrFlatDataScoresLowOrZero) {
+// Flat data scores 0, which an accept threshold of 0 still accepts, and stays at the
+// nearest whole-pixel placement to the start.
+TEST(SubModelTool, FlatDataScoresZeroAtTheStart) {
     const Image glyph = draw(kArea, kArea, ring(16, 24, 7));
-    Image noise(kArea);
-    std::mt19937 gen(7);
-    std::uniform_int_distribution<int> grey(40, 220);
-    for (long y = 0; y < 48; ++y)
-        for (long x = 0; x < 32; ++x)
-            *noise.pointToPel(x, y) = static_cast<unsigned char>(grey(gen));
-    vx_SubModelResultSet rs;
-    vxWarpSubModelCorRunParams p = compileParams(32, 48);
-    const vx_SubModelTool tool = trained(glyph);
-    tool.run(noise, vxXform<2>(), p, rs);
-    ASSERT_EQ(rs.numFound(), 1);
-    EXPECT_LT(rs[0].score(), 0.35);
-    p.acceptThreshold(0.5);
-    tool.run(noise, vxXform<2>(), p, rs);
-    EXPECT_EQ(rs.numFound(), 0);
-
-    // Flat data scores 0 and stays at the nearest whole-pixel placement to the start.
     const Image flat = filled(kArea, 128);
     const vxXform<2> start(vxMatrix<2>(), vxVector<2>(2.5, -1));
+    vxWarpSubModelCorRunParams p = compileParams(32, 48);
     p.acceptThreshold(0.0);
+    vx_SubModelResultSet rs;
     for (const auto& [model, image] : {std::pair(flat, glyph), std::pair(glyph, flat)}) {
         trained(model).run(image, start, p, rs);
         ASSERT_EQ(rs.numFound(), 1);
@@ -208,10 +109,6 @@ TEST(SubModelTool, UnrelatedOrFlatDataScoresLowOrZero) {
         EXPECT_NEAR(std::fabs(rs[0].pose().trans().x() - 2.5), 0.5, 1e-12);
         EXPECT_EQ(rs[0].pose().trans().y(), -1.0);
     }
-    // A mask that cares for nothing leaves no pixel to correlate.
-    trained(glyph, filled(kArea, 0)).run(glyph, start, p, rs);
-    ASSERT_EQ(rs.numFound(), 1);
-    EXPECT_EQ(rs[0].score(), 0.0);
 }
 
 TEST(SubModelTool, BadArgumentsAndTimeLimitsThrowAndLeaveResultsAlone) {

@@ -45,25 +45,6 @@ TEST(Threshold, UniformAndEmptyScoreZero) {
     EXPECT_EQ(vfThresholdWGV(std::vector<unsigned long>(256, 0)).score, 0.0);
 }
 
-TEST(Threshold, OneClassOfGreyLevelsScoresZero) {
-    // Paper: grey levels spread evenly (shading), or bell-shaped noise about one level.
-    std::vector<unsigned long> even(256, 0), bell(256, 0);
-    for (int v = 40; v < 200; ++v)
-        even[static_cast<std::size_t>(v)] = 10;
-    for (int v = 0; v < 256; ++v)
-        bell[static_cast<std::size_t>(v)] =
-            static_cast<unsigned long>(1e6 * std::exp(-0.5 * (v - 200) * (v - 200) / 16.0));
-    std::vector<unsigned long> clean(256, 0);
-    clean[200] = 500, clean[201] = 400;
-    EXPECT_EQ(vfThresholdWGV(even).score, 0.0);
-    EXPECT_EQ(vfThresholdWGV(bell).score, 0.0);
-    EXPECT_EQ(vfThresholdWGV(clean).score, 0.0);
-    // A few dark pixels of ink on that paper make two classes.
-    for (int v = 40; v < 50; ++v)
-        bell[static_cast<std::size_t>(v)] = 20000;
-    EXPECT_GT(vfThresholdWGV(bell).score, 0.5);
-}
-
 TEST(Threshold, MaskSelectsThePixels) {
     // Three levels; the mask hides the brightest, so the split falls between the others.
     vxPelBuffer<unsigned char> img = twoLevels(30, 4, 10, 20, 100);

@@ -108,24 +108,6 @@ TEST_F(ImageFile, PngRoundTripsGrey) {
     EXPECT_TRUE(vfPelEqual(vfReadImageFile(linear), image));
 }
 
-TEST_F(ImageFile, ColourReadsAsRec601Grey) {
-    vxRgbImage picture;
-    picture.width = 2;
-    picture.height = 2;
-    picture.rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30};
-    const unsigned char expected[4] = {76, 150, 29, 18};
-    for (const char* name : {"c.ppm", "c.png"}) {
-        if (!vfImageFilesHavePng() && std::string(name) == "c.png") continue;
-        vfWriteRgbImageFile(path(name), picture);
-        const auto grey = vfReadImageFile(path(name));
-        for (int k = 0; k < 4; ++k)
-            EXPECT_EQ(*grey.pointToPel(k % 2, k / 2), expected[k]) << name;
-    }
-    const auto fromGrey = vxRgbImage::fromGrey(gradient(4, 3));
-    EXPECT_EQ(fromGrey.rgb.size(), 36u);
-    EXPECT_EQ(fromGrey.rgb[3 * 5 + 2], *gradient(4, 3).pointToPel(1, 1));
-}
-
 TEST_F(ImageFile, BadFilesThrowOneLineNamingTheFile) {
     std::vector<std::pair<std::string, std::string>> bad = {
         {"empty", ""},
@@ -176,24 +158,4 @@ TEST_F(ImageFile, BadFilesThrowOneLineNamingTheFile) {
     for (const auto& missing : {path("none.pgm"), dir_.string()})
         expectFailure(
             missing, [&] { vfReadImageFile(missing); }, missing);
-}
-
-TEST_F(ImageFile, BadWritesThrowAndLeaveNoFile) {
-    const std::string p = path("out.pgm");
-    expectFailure(
-        p, [&] { vfWriteImageFile(p, vxPelBuffer<unsigned char>()); }, "unbound");
-    vxPelBuffer<unsigned char> empty = gradient(3, 3);
-    empty.window(vxPelRect(1, 1, 0, 2), false);
-    expectFailure(
-        p, [&] { vfWriteImageFile(p, empty); }, "empty window");
-    vxRgbImage wrong;
-    wrong.width = 2;
-    wrong.height = 2;
-    wrong.rgb.resize(11);
-    expectFailure(
-        p, [&] { vfWriteRgbImageFile(p, wrong); }, "short picture");
-    const std::string nowhere = path("no/such/dir.pgm");
-    expectFailure(
-        nowhere, [&] { vfWriteImageFile(nowhere, gradient(2, 2)); }, "no folder");
-    EXPECT_FALSE(fs::exists(p));
 }

@@ -106,18 +106,4 @@ TEST_F(OutputFile, UnwritablePlacesAreRefusedAndLeftAlone) {
     }
 }
 
-TEST_F(OutputFile, DevicesAreWrittenInPlaceAndNeverRemoved) {
-    if (!fs::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    vfCheckOutputPath("/dev/full"); // writable; only the data is refused
-    EXPECT_THROW(vfWriteOutputFile("/dev/full", std::string(10000, 'x')), vxOutputFileError);
-    vxPelBuffer<unsigned char> image(4, 4);
-    EXPECT_THROW(vfWriteImageFile("/dev/full", image), vxImageFileError);
-    vxRgbImage picture{2, 1, std::vector<unsigned char>(6, 7)};
-    EXPECT_THROW(vfWriteRgbImageFile("/dev/full", picture), vxImageFileError);
-    EXPECT_TRUE(fs::is_character_file("/dev/full"));
-
-    vfWriteOutputFile("/dev/null", "gone");
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
-}
-
 } // namespace

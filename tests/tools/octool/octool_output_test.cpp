@@ -114,24 +114,4 @@ TEST_F(OctoolOutputs, AFailedWriteLeavesTheOldFile) {
     EXPECT_NE(box_->read("u.oca"), box_->read("plain.oca"));
 }
 
-TEST_F(OctoolOutputs, ADeviceThatRefusesDataSurvives) {
-    if (!fs::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    const std::vector<OutputCase> cases = {
-        {"overlay", arrange("/dev/full"), "/dev/full"},
-        {"teach", {"teach", "--out", "/dev/full", "manifest.txt"}, "/dev/full"},
-        {"render truth",
-         {"render", "--out", "r.pgm", "--text", "01", "--truth", "/dev/full"},
-         "/dev/full"},
-    };
-    for (const OutputCase& c : cases) {
-        const OctoolRun run = box_->run(c.args);
-        EXPECT_TRUE(run.failedCleanly()) << c.what << ": exit " << run.exitCode << ", " << run.err;
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
-        ASSERT_TRUE(fs::is_character_file("/dev/full")) << c.what << " removed the device";
-    }
-    // A device that takes data is written in place.
-    EXPECT_EQ(box_->run(arrange("/dev/null")).exitCode, 0);
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
-}
-
 } // namespace

@@ -1,10 +1,10 @@
 // Running octool as a process in a temporary folder, and reading the JSON it writes.
 #pragma once
 
+#include "../../json_support.h"
+
 #include <filesystem>
-#include <map>
 #include <string>
-#include <variant>
 #include <vector>
 
 // What one run of the tool left: exit code (-1 when it did not exit normally, e.g. on
@@ -42,33 +42,3 @@ public:
 private:
     std::filesystem::path dir_;
 };
-
-// A parsed JSON value; enough for the tool's output and the truth files.
-struct Json {
-    // Declared here and defaulted in the source: defined inline, they would need the
-    // map of Json complete while Json itself is not (clang with libstdc++ refuses it).
-    Json();
-    Json(const Json&);
-    Json(Json&&) noexcept;
-    Json& operator=(const Json&);
-    Json& operator=(Json&&) noexcept;
-    ~Json();
-
-    std::variant<std::nullptr_t, bool, double, std::string, std::vector<Json>,
-                 std::map<std::string, Json>>
-        value;
-
-    const Json& operator[](const std::string& key) const;
-    const Json& operator[](std::size_t i) const { return items().at(i); }
-    const std::vector<Json>& items() const { return std::get<std::vector<Json>>(value); }
-    const std::map<std::string, Json>& members() const {
-        return std::get<std::map<std::string, Json>>(value);
-    }
-    bool has(const std::string& key) const { return members().count(key) != 0; }
-    const std::string& str() const { return std::get<std::string>(value); }
-    double num() const { return std::get<double>(value); }
-    bool flag() const { return std::get<bool>(value); }
-};
-
-// Parses the whole text; throws std::runtime_error when it is not one JSON value.
-Json parseJson(const std::string& text);

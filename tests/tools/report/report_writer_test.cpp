@@ -41,25 +41,6 @@ TEST(ReportText, EscapesMarkupEncodesUtf8AndReplacesWhatHtmlRefuses) {
 }
 
 #if OC_HAVE_PNG
-TEST(ReportImage, PngHoldsTheWindowOfARootThatDoesNotStartAtTheOrigin) {
-    vxPelBuffer<unsigned char> image(vxPelRect(5, 4, 9, 7), 16);
-    for (long y = 4; y < 11; ++y)
-        for (long x = 5; x < 14; ++x)
-            *image.pointToPel(x, y) = static_cast<unsigned char>(10 * x + y);
-    image.window(vxPelRect(7, 6, 4, 3), false);
-    const std::string png = vfEncodeGreyPng(image);
-
-    png_image decoded{};
-    decoded.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_memory(&decoded, png.data(), png.size()));
-    decoded.format = PNG_FORMAT_GRAY;
-    std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(decoded));
-    ASSERT_TRUE(png_image_finish_read(&decoded, nullptr, pixels.data(), 0, nullptr));
-    ASSERT_EQ(decoded.width * decoded.height, 12u);
-    for (long y = 0; y < 3; ++y)
-        for (long x = 0; x < 4; ++x)
-            EXPECT_EQ(pixels[std::size_t(4 * y + x)], 10 * (7 + x) + (6 + y)) << x << "," << y;
-}
 #endif
 
 // Graphics land in the SVG in image pixel units, for an image window at (10, 20) and

@@ -37,18 +37,3 @@ TEST(TestImagePgm, HeaderCommentsAreSkippedAndBadFilesThrow) {
     std::stringstream out;
     EXPECT_THROW(vfWritePgm(out, vxPelBuffer<unsigned char>()), vxPel::UnboundWindow);
 }
-
-TEST(TestImagePgm, ReadsTheRealFontSheets) {
-    const std::filesystem::path dir = std::filesystem::path(OC_REALFONT_DIR) / "teach" / "libmono";
-    if (!std::filesystem::exists(dir)) GTEST_SKIP() << "no real-font images at " << dir;
-    const auto sheet = vfReadPgm((dir / "sheet.pgm").string());
-    std::ifstream manifest(dir / "manifest.txt");
-    long key, x, y, w, h;
-    std::string name, file;
-    int lines = 0;
-    while (manifest >> key >> name >> file >> x >> y >> w >> h) {
-        EXPECT_TRUE(sheet.window().contains(vxPelRect(x, y, w, h))) << name;
-        ++lines;
-    }
-    EXPECT_GT(lines, 10);
-}
