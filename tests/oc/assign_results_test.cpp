@@ -77,6 +77,24 @@ TEST(AssignResults, MatchedInferredAndUnknownPositions) {
                  vxAssertionFailure);
 }
 
+TEST(AssignResults, PaddedCandidateThatBreaksTheLineTypeStillGetsPlaces) {
+    // Circular lines only: two characters stop making a line once padding decides more
+    // than two positions. The final evaluation fails but details the line as straight.
+    ArrangeScene s = turnedRow(4, vxVector<2>(0, 0), 0, {1, 3});
+    s.params.lineType(vxOCArrangeDefs::eCircular);
+    const vx_ArrangeCandidate padded = arrangement({0, -1, 0, -1}, {0, 3});
+    vx_ArrangeCost cost;
+    EXPECT_FALSE(s.evaluate(padded, cost, true));
+    std::vector<vx_Pose> poses;
+    std::vector<double> scores;
+    std::vector<Status> statuses;
+    vf_AssignArrangementResults(s.poses, s.scores, padded, cost, s.info, s.params, poses, scores,
+                                statuses);
+    EXPECT_EQ(statuses[1], vxOCArrangeDefs::eInferred);
+    EXPECT_TRUE(vfRealEq(poses[1].translation(), vxVector<2>(12, 0), 1e-9));
+    EXPECT_EQ(statuses[3], vxOCArrangeDefs::eUnknown);
+}
+
 TEST(BuildLines, EveryPositionOnceInTargetOrderAndLinePosesInTheArrangement) {
     ArrangeScene s = turnedRow(3, vxVector<2>(7, 3), 0);
     ArrangeScene second = turnedRow(3, vxVector<2>(5, 80), 90, {2}); // the last one unknown

@@ -91,3 +91,106 @@ TEST(GeometryCircleFit, ExactPointsGiveTheCircleInEveryMode) {
         }
     }
 }
+
+TEST(GeometryLineFit, OutliersAndDegenerateInput) {
+    // Eleven points on y = 1 and one point 3 above them.
+    std::vector<vxVector<2>> pts;
+    for (int i = 0; i <= 10; ++i)
+        pts.push_back(vxVector<2>(i, 1));
+    pts.push_back(vxVector<2>(5, 4));
+    vxLine line;
+    std::vector<bool> used;
+    auto fit = [&](const std::vector<vxVector<2>>& p, int count, double maxDist) {
+        return vfLineFit(p, vxLineFitDefs::eOrthogonal, count, maxDist, line, &used);
+    };
+    auto kept = [&] { return std::count(used.begin(), used.end(), true); };
+    // All kept: the outlier pulls the line.
+    ASSERT_TRUE(fit(pts, 0, HUGE_VAL));
+    EXPECT_GT(line.distanceTo(vxVector<2>(0, 1)), 0.1);
+    EXPECT_EQ(kept(), 12);
+    // count 1 drops the worst point; maxDist drops points farther than it, one at a
+    // time with refits.
+    for (auto [count, maxDist] : {std::pair{1, HUGE_VAL}, {0, 1.0}}) {
+        ASSERT_TRUE(fit(pts, count, maxDist));
+        EXPECT_FALSE(used.back());
+        EXPECT_EQ(kept(), 11);
+        EXPECT_NEAR(line.distanceTo(vxVector<2>(100, 1)), 0.0, 1e-12);
+    }
+    // The greedy rule drops the point farthest from the current fit, which is not
+    // always the odd one out: here the outlier turns the first fit vertical.
+    ASSERT_TRUE(fit({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {2, 5}}, 1, HUGE_VAL));
+    EXPECT_TRUE(used.back());
+    // Never fewer than two points.
+    ASSERT_TRUE(fit(pts, 100, 0.0));
+    EXPECT_EQ(kept(), 2);
+
+    // Coincident points, a single point and no points give no line.
+    EXPECT_FALSE(fit({{2, 3}, {2, 3}, {2, 3}}, 0, HUGE_VAL));
+    EXPECT_EQ(line.distanceTo(vxVector<2>(2, 3)), 0.0);
+    EXPECT_FALSE(fit({{2, 3}}, 0, HUGE_VAL));
+    EXPECT_FALSE(fit({}, 0, HUGE_VAL));
+
+    EXPECT_THROW(fit(pts, -1, HUGE_VAL), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit(pts, 0, std::nan("")), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit({{0, 0}, {HUGE_VAL, 1}}, 0, HUGE_VAL), vxGeomDefs::BadArgument);
+    EXPECT_THROW(vfLineFit(pts, vxLineFitDefs::fit_mode(3), 0, HUGE_VAL, line),
+                 vxGeomDefs::BadArgument);
+}
+
+
+TEST(GeometryCircleFit, DegenerateInputGivesRadiusZero) {
+    vxCircle c(vxVector<2>(9, 9), 9);
+    // Three collinear, evenly spaced points (the arranger's straight-line case).
+    for (auto mode : kModes) {
+        EXPECT_FALSE(vfCircleFit({{0, 0}, {10, 5}, {20, 10}}, mode, 1.0, 0, HUGE_VAL, c));
+        EXPECT_EQ(c.radius(), 0.0);
+        EXPECT_TRUE(vfRealEq(c.center(), vxVector<2>(10, 5), 1e-12));
+    }
+    // Collinear with rounding noise, too few distinct points, no points at all.
+    const std::vector<std::vector<vxVector<2>>> degenerate{
+        {{0.1, 0.1}, {0.2, 0.2}, {0.3, 0.3}, {0.7, 0.7}},
+        {{0, 0}, {1, 1}},
+        {{0, 0}, {4, 0}, {4, 0}},
+        {{3, 3}, {3, 3}, {3, 3}},
+        {}};
+    for (const auto& pts : degenerate) {
+        c = vxCircle(vxVector<2>(9, 9), 9);
+        EXPECT_FALSE(vfCircleFit(pts, vxCircleFitDefs::eGeometric, 1.0, 0, HUGE_VAL, c));
+        EXPECT_EQ(c.radius(), 0.0) << pts.size();
+    }
+    EXPECT_EQ(c, vxCircle());
+    // Almost collinear is not degenerate: a very flat arc, a very large circle.
+    ASSERT_TRUE(vfCircleFit({{-10, 0}, {0, 1e-3}, {10, 0}}, vxCircleFitDefs::eGeometric, 1.0, 0,
+                            HUGE_VAL, c));
+    EXPECT_NEAR(c.radius(), 50000, 1);
+}
+
+TEST(GeometryCircleFit, OutliersAndArguments) {
+    const vxCircle truth(vxVector<2>(0, 0), 10);
+    auto pts = arc(truth, vxDegree(0), vxDegree(345), 24);
+    pts.push_back(vxVector<2>(0, 13));
+    vxCircle c;
+    std::vector<bool> used;
+    auto fit = [&](int mode, double damping, int count, double maxDist) {
+        return vfCircleFit(pts, vxCircleFitDefs::fit_mode(mode), damping, count, maxDist, c, &used);
+    };
+    ASSERT_TRUE(fit(0, 1.0, 0, HUGE_VAL));
+    EXPECT_GT(std::fabs(c.radius() - 10), 0.01);
+    // Dropping the worst point by count or by distance leaves the true circle.
+    for (auto [mode, count, maxDist] : {std::tuple{0, 1, HUGE_VAL}, {1, 0, 2.0}}) {
+        ASSERT_TRUE(fit(mode, 1.0, count, maxDist));
+        EXPECT_FALSE(used.back());
+        EXPECT_EQ(std::count(used.begin(), used.end(), false), 1);
+        EXPECT_NEAR(c.radius(), 10, 1e-9);
+    }
+    // Never fewer than three points.
+    ASSERT_TRUE(fit(2, 1.0, 50, 0.0));
+    EXPECT_EQ(std::count(used.begin(), used.end(), true), 3);
+
+    // Negative or infinite damping, unknown mode, negative count, negative distance.
+    EXPECT_THROW(fit(0, -1.0, 0, HUGE_VAL), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit(0, HUGE_VAL, 0, HUGE_VAL), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit(7, 1.0, 0, HUGE_VAL), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit(0, 1.0, -2, HUGE_VAL), vxGeomDefs::BadArgument);
+    EXPECT_THROW(fit(0, 1.0, 0, -1.0), vxGeomDefs::BadArgument);
+}
