@@ -245,13 +245,6 @@ struct Tally {
     long near = 0;
 };
 
-// max(0, cos) between a feature's direction m and an image gradient (0 where the
-// gradient is below the contrast threshold).
-double agreementOf(float gx, float gy, double mx, double my, double contrast) {
-    const double mag = std::sqrt(double(gx) * gx + double(gy) * gy);
-    return (mag >= contrast && mag > 0.0) ? std::max(0.0, (mx * gx + my * gy) / mag) : 0.0;
-}
-
 // The first n features placed at a frame, those on don't-care pixels left out, each
 // probed for an edge along its direction (and, for a tally, the gradient where it lies).
 struct Probed {
@@ -275,27 +268,17 @@ struct Probed {
 
 void placeAt(const vx_KSLevel& level, std::size_t n, const vx_KSPlane* care, const Frame& f,
              Probed& out) {
-    const double c = std::cos(f.angle), s = std::sin(f.angle);
     for (auto* v : {&out.qx, &out.qy, &out.mx, &out.my, &out.rx, &out.ry, &out.d}) v->resize(n);
     out.found.resize(n);
+    vf_KSPlaceFeatures(level.features.data(), n, std::cos(f.angle), std::sin(f.angle), f.tx, f.ty,
+                       f.scale, out.placement());
+    out.size = n;
+    if (!care) return;
+    // Features on don't-care pixels are left out, the others keep their order.
     std::size_t m = 0;
-    if (!care) {
-        // Every feature counts: a loop without a branch, vectorised.
-        vf_KSPlaceFeatures(level.features.data(), n, c, s, f.tx, f.ty, f.scale, out.placement());
-        out.size = n;
-        return;
-    }
     for (std::size_t k = 0; k < n; ++k) {
-        const vx_KSFeature& p = level.features[k];
-        const double rx = c * p.x - s * p.y, ry = s * p.x + c * p.y;
-        const double qx = f.tx + f.scale * rx, qy = f.ty + f.scale * ry;
-        if (!isCare(care, qx, qy)) continue;
-        out.qx[m] = qx;
-        out.qy[m] = qy;
-        out.mx[m] = c * p.ux - s * p.uy;
-        out.my[m] = s * p.ux + c * p.uy;
-        out.rx[m] = rx;
-        out.ry[m] = ry;
+        if (!isCare(care, out.qx[k], out.qy[k])) continue;
+        for (auto* v : {&out.qx, &out.qy, &out.mx, &out.my, &out.rx, &out.ry}) (*v)[m] = (*v)[k];
         ++m;
     }
     out.size = m;
@@ -315,10 +298,8 @@ void probeAt(const vx_KSLevel& level, std::size_t n, const vx_KSGradient& g,
                     forTally ? out.gy.data() : nullptr);
 }
 
-// Adds the features of `p` (probed for a tally) to a tally. Proximity weights the
-// agreement: direction alone would credit a feature beside any edge of similar slope,
-// and look-alike characters would score as well as the true one on the parts they
-// share only roughly.
+// Adds the features of `p` (probed for a tally) to a tally: each with an edge credits
+// its agreement weighted by the edge's proximity.
 void addToTally(double contrast, Probed& p, Tally& t) {
     p.credit.resize(p.size);
     vf_KSTallyCredits(p.placement(), p.gx.data(), p.gy.data(), p.d.data(), p.found.data(), p.size,
@@ -376,7 +357,7 @@ double estimateFrame(const vx_KSLevel& level, std::size_t n, const vx_KSGradient
     g.at(p.size, p.qx.data(), p.qy.data(), p.gx.data(), p.gy.data());
     double sum = 0.0;
     for (std::size_t k = 0; k < p.size; ++k)
-        sum += agreementOf(p.gx[k], p.gy[k], p.mx[k], p.my[k], contrast);
+        sum += vf_KSAgreement(p.gx[k], p.gy[k], p.mx[k], p.my[k], contrast);
     return p.size > 0 ? sum / static_cast<long>(p.size) : 0.0;
 }
 

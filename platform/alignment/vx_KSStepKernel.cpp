@@ -1,4 +1,5 @@
-// The placement loop, for the baseline processor and for AVX2.
+// The refinement step's per-feature loops: plain ones for any processor, and AVX2
+// ones that compute every entry with the same operations in the same order.
 #include "vx_KSStepKernel.h"
 
 #include <algorithm>
@@ -75,13 +76,9 @@ template <bool FreeAngle, bool FreeScale>
                                            const unsigned char* found, std::size_t n,
                                            double contrast, double* __restrict credit) {
     for (std::size_t k = 0; k < n; ++k) {
-        const double mag = std::sqrt(double(gx[k]) * gx[k] + double(gy[k]) * gy[k]);
-        const double cosine = (mx[k] * gx[k] + my[k] * gy[k]) / mag;
-        const double agreement =
-            (mag >= contrast && mag > 0.0) ? (0.0 < cosine ? cosine : 0.0) : 0.0;
-        const double a = std::fabs(d[k]);
-        const double near = a <= 0.5 ? 1.0 : a >= 1.0 ? 0.0 : 2.0 * (1.0 - a);
-        credit[k] = found[k] ? agreement * near : 0.0;
+        credit[k] = found[k] ? vf_KSAgreement(gx[k], gy[k], mx[k], my[k], contrast) *
+                                   vf_KSProximity(d[k])
+                             : 0.0;
     }
 }
 
@@ -219,21 +216,6 @@ __attribute__((target("avx2"))) long equationsAvx2(const vx_KSPlacement& p, cons
             ++used;
         }
     }
-    for (; k < n; ++k) {
-        if (!found[k]) continue;
-        const double mx = p.mx[k], my = p.my[k], rx = p.rx[k], ry = p.ry[k];
-        alignas(32) double j[4] = {mx, my, 0.0, 0.0};
-        int m = 2;
-        if (freeAngle) j[m++] = scale * (mx * -ry + my * rx);
-        if (freeScale) j[m++] = scale * (mx * rx + my * ry);
-        const double w = 1.0 / (1.0 + d[k] * d[k]);
-        const __m256d J = _mm256_load_pd(j);
-        for (int r = 0; r < M; ++r)
-            rows[r] = _mm256_add_pd(rows[r], _mm256_mul_pd(_mm256_set1_pd(w * j[r]), J));
-        rhs = _mm256_add_pd(rhs, _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(w), J),
-                                               _mm256_set1_pd(d[k])));
-        ++used;
-    }
     // Entries beyond M columns got zeros added: they stay as they were.
     for (int r = 0; r < M; ++r) {
         alignas(32) double row[4];
@@ -243,7 +225,9 @@ __attribute__((target("avx2"))) long equationsAvx2(const vx_KSPlacement& p, cons
     alignas(32) double right[4];
     _mm256_store_pd(right, rhs);
     for (int r = 0; r < M; ++r) b[r] = right[r];
-    return used;
+    // The last few features by the plain loop, which adds each the same way.
+    return used + anyEquations(p.from(k), d + k, found + k, n - k, scale, freeAngle, freeScale,
+                               a, b);
 }
 
 // Four features per register, the operations of the loop above.

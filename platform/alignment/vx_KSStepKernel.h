@@ -1,10 +1,11 @@
-// Per-feature loops of a refinement step that the compiler vectorises: compiled once
-// for the baseline processor and once for AVX2, chosen at run time. The two give the
-// same bits (the same operations; no fused multiply-add in either).
+// Per-feature loops of a refinement step, with AVX2 versions chosen at run time that
+// give the same bits as the plain loops (the same operations in the same order; no
+// fused multiply-add in either).
 #pragma once
 
 #include "vx_KSModel.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -16,7 +17,29 @@ struct vx_KSPlacement {
     double* my;
     double* rx; // the feature's offset turned (not scaled)
     double* ry;
+
+    // The placement of the features from the k-th on.
+    vx_KSPlacement from(std::size_t k) const {
+        return {qx + k, qy + k, mx + k, my + k, rx + k, ry + k};
+    }
 };
+
+// max(0, cos) between a feature's direction m and an image gradient (0 where the
+// gradient is below the contrast threshold).
+inline double vf_KSAgreement(float gx, float gy, double mx, double my, double contrast) {
+    const double mag = std::sqrt(double(gx) * gx + double(gy) * gy);
+    const double cosine = (mx * gx + my * gy) / mag;
+    return (mag >= contrast && mag > 0.0) ? (0.0 < cosine ? cosine : 0.0) : 0.0;
+}
+
+// The weight of a matching edge found d pixels along a feature's direction: full within
+// half a pixel, falling to none at a pixel. Direction alone would credit a feature
+// beside any edge of similar slope, and look-alike characters would score as well as
+// the true one on the parts they share only roughly.
+inline double vf_KSProximity(double d) {
+    const double a = std::fabs(d);
+    return a <= 0.5 ? 1.0 : a >= 1.0 ? 0.0 : 2.0 * (1.0 - a);
+}
 
 // Features f[0..n) turned by the angle whose cosine and sine are (c, s), scaled and
 // moved to (tx, ty): q = t + scale R p, m = R u, r = R p.
